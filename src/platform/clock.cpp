@@ -83,19 +83,29 @@ void VirtualClock::AdvanceUs(int64_t us) {
     }
 }
 
-IClock& CurrentClock() { return *g_clock.load(std::memory_order_acquire); }
+IClock& CurrentClock() {
+    return *g_clock.load(std::memory_order_acquire);
+}
 
 ScopedClock::ScopedClock(IClock& clock) : m_previous(g_clock.exchange(&clock)) {}
-ScopedClock::~ScopedClock() { g_clock.store(m_previous); }
+ScopedClock::~ScopedClock() {
+    g_clock.store(m_previous);
+}
 
-int64_t NowUs() { return CurrentClock().NowUs(); }
-int64_t NowMs() { return NowUs() / 1000; }
+int64_t NowUs() {
+    return CurrentClock().NowUs();
+}
+int64_t NowMs() {
+    return NowUs() / 1000;
+}
 
 uint32_t TickCount() {
     const int64_t ticks = NowUs() / kTimerTickUs;
     return static_cast<uint32_t>(static_cast<uint64_t>(ticks * kTimerTickUs / 1000));
 }
 
-int64_t NextTickUs(int64_t nowUs) { return (nowUs / kTimerTickUs + 1) * kTimerTickUs; }
+int64_t NextTickUs(int64_t nowUs) {
+    return (nowUs / kTimerTickUs + 1) * kTimerTickUs;
+}
 
 }  // namespace platform

@@ -25,8 +25,12 @@ std::string TempSuffix() {
 
 }  // namespace
 
-ScopedWriteFault::ScopedWriteFault(size_t failAfterBytes) { g_failAfter = failAfterBytes; }
-ScopedWriteFault::~ScopedWriteFault() { g_failAfter = kNoFault; }
+ScopedWriteFault::ScopedWriteFault(size_t failAfterBytes) {
+    g_failAfter = failAfterBytes;
+}
+ScopedWriteFault::~ScopedWriteFault() {
+    g_failAfter = kNoFault;
+}
 
 std::optional<std::string> ReadFile(const std::filesystem::path& path, size_t limit) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));

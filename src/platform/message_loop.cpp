@@ -8,7 +8,9 @@ namespace platform {
 
 MessageLoop::MessageLoop(IClock& clock) : m_clock(clock), m_thread(std::this_thread::get_id()) {}
 
-MessageLoop::~MessageLoop() { ReleaseSenders(); }
+MessageLoop::~MessageLoop() {
+    ReleaseSenders();
+}
 
 WindowHandle MessageLoop::Register(IMessageTarget* target) {
     std::lock_guard lock(m_mutex);
@@ -85,9 +87,8 @@ void MessageLoop::SetTimer(WindowHandle target, uintptr_t id, uint32_t intervalM
     {
         std::lock_guard lock(m_mutex);
         const uint32_t interval = std::max<uint32_t>(intervalMs, 1);
-        m_timers[{target, id}] =
-            Timer{m_clock.NowUs() + static_cast<int64_t>(interval) * 1000, interval, mode,
-                  m_timerSeq++};
+        m_timers[{target, id}] = Timer{m_clock.NowUs() + static_cast<int64_t>(interval) * 1000,
+                                       interval, mode, m_timerSeq++};
         ++m_workVersion;
     }
     Wake();

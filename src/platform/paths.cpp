@@ -75,8 +75,8 @@ Status CheckPrivateFolder(const fs::path& folder, uid_t owner) {
 
 Result<fs::path> RuntimeFolder() {
     fs::path base = EnvFolder("XDG_RUNTIME_DIR");
-    fs::path folder =
-        base.empty() ? fs::path("/tmp") / ("Quillon-" + std::to_string(::getuid())) : base / "Quillon";
+    fs::path folder = base.empty() ? fs::path("/tmp") / ("Quillon-" + std::to_string(::getuid()))
+                                   : base / "Quillon";
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         return ErrnoError("cannot create " + folder.string(), errno);
     }

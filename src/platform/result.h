@@ -18,7 +18,7 @@ struct Error {
 template <class T>
 class Result {
 public:
-    Result(T value) : m_v(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+    Result(T value) : m_v(std::move(value)) {}      // NOLINT(google-explicit-constructor)
     Result(Error error) : m_v(std::move(error)) {}  // NOLINT(google-explicit-constructor)
 
     bool ok() const { return m_v.index() == 0; }
@@ -39,7 +39,8 @@ private:
 class Status {
 public:
     Status() = default;
-    Status(Error error) : m_error(std::move(error)), m_failed(true) {}  // NOLINT(google-explicit-constructor)
+    Status(Error error)
+        : m_error(std::move(error)), m_failed(true) {}  // NOLINT(google-explicit-constructor)
 
     static Status Ok() { return {}; }
     bool ok() const { return !m_failed; }

@@ -4,7 +4,9 @@
 
 namespace platform {
 
-WorkerThread::~WorkerThread() { Stop(); }
+WorkerThread::~WorkerThread() {
+    Stop();
+}
 
 void WorkerThread::Start(std::string name, Body body) {
     Stop();
@@ -27,6 +29,8 @@ void WorkerThread::Stop() {
     Join();
 }
 
-bool SleepUnlessStopped(Event& stop, Millis duration) { return !stop.Wait(duration); }
+bool SleepUnlessStopped(Event& stop, Millis duration) {
+    return !stop.Wait(duration);
+}
 
 }  // namespace platform

@@ -75,9 +75,8 @@ std::vector<std::string> TraceCapture::Lines() const {
 
 bool TraceCapture::Contains(std::string_view fragment) const {
     std::lock_guard lock(m_mutex);
-    return std::any_of(m_lines.begin(), m_lines.end(), [&](const std::string& l) {
-        return l.find(fragment) != std::string::npos;
-    });
+    return std::any_of(m_lines.begin(), m_lines.end(),
+                       [&](const std::string& l) { return l.find(fragment) != std::string::npos; });
 }
 
 void TraceCapture::Clear() {

@@ -23,7 +23,8 @@ TempDir::~TempDir() {
 
 TempEnv::TempEnv() {
     const char* names[4] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "HOME"};
-    const std::filesystem::path values[4] = {DataHome(), ConfigHome(), RuntimeDir(), Root() / "home"};
+    const std::filesystem::path values[4] = {DataHome(), ConfigHome(), RuntimeDir(),
+                                             Root() / "home"};
     for (int i = 0; i < 4; ++i) {
         const char* old = std::getenv(names[i]);
         m_saved[i] = Saved{names[i], old != nullptr ? old : "", old != nullptr};
