@@ -6,8 +6,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" -DQUILLON_BUILD_BENCH=OFF
 bin=${QUILLON_BUILD_DIR:-$root/build}/bin
-if [ -x "$bin/quillon" ]; then
-  exec "$bin/quillon-launch" "$@"
+if [ ! -x "$bin/quillon" ]; then
+  echo "Quillon's main program is not part of this build yet. Built so far in $bin:"
+  ls "$bin" 2>/dev/null || true
+  exit 0
 fi
-echo "Quillon is built in $bin. The main program is not part of this build yet; built so far:"
-ls "$bin"
+exec "$bin/quillon" "$@"
