@@ -123,6 +123,11 @@ bool MessageLoop::QuitRequested() const {
     return m_quit;
 }
 
+int MessageLoop::QuitCode() const {
+    std::lock_guard lock(m_mutex);
+    return m_quitCode;
+}
+
 void MessageLoop::ReleaseSenders() {
     std::deque<std::shared_ptr<SendRecord>> pending;
     {

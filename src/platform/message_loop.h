@@ -61,6 +61,7 @@ public:
     // Ends Run with the code; releases blocked senders and refuses new work.
     void Quit(int code = 0);
     bool QuitRequested() const;
+    int QuitCode() const;
     // Releases every blocked sender and makes further cross-thread sends return 0
     // at once; used before joining worker threads that may be sending.
     void ReleaseSenders();
