@@ -8,6 +8,7 @@
 // the wake hook, RunPending and NextTimerUs (the Qt backend does this), or by a
 // test on a virtual clock (TestMessageLoop).
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -79,7 +80,7 @@ public:
 
     // Called from any thread whenever new work arrives or timers change.
     void SetWakeHook(std::function<void()> hook);
-    bool IsLoopThread() const { return std::this_thread::get_id() == m_thread; }
+    bool IsLoopThread() const { return std::this_thread::get_id() == m_thread.load(); }
     IClock& Clock() const { return m_clock; }
 
 private:
@@ -108,7 +109,7 @@ private:
     void Wake();
 
     IClock& m_clock;
-    std::thread::id m_thread;
+    std::atomic<std::thread::id> m_thread;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
