@@ -37,7 +37,18 @@ DeviceList::DeviceList() {
     }
 }
 
+std::vector<DeviceEntry> DeviceList::Entries() const {
+    std::lock_guard lock(m_mutex);
+    return m_entries;
+}
+
+DeviceEntry DeviceList::Entry(size_t index) const {
+    std::lock_guard lock(m_mutex);
+    return index < m_entries.size() ? m_entries[index] : DeviceEntry{};
+}
+
 bool DeviceList::HasUnclaimed() const {
+    std::lock_guard lock(m_mutex);
     for (const DeviceEntry& e : m_entries) {
         if (e.attached == 0) {
             return true;
@@ -48,6 +59,7 @@ bool DeviceList::HasUnclaimed() const {
 
 bool DeviceList::ClaimCheck(uint16_t vendorId, uint16_t productId, uint16_t interfaceNumber,
                             uint16_t collection) const {
+    std::lock_guard lock(m_mutex);
     // The list is a copy of the fixed table, so an unclaimed list entry with these
     // ids is also a table entry.
     for (const DeviceEntry& e : m_entries) {
@@ -63,6 +75,7 @@ bool DeviceList::ClaimCheck(uint16_t vendorId, uint16_t productId, uint16_t inte
 std::optional<size_t> DeviceList::FullMatch(uint16_t interfaceNumber, uint16_t collection,
                                             const InterfaceDescription& opened,
                                             std::string_view path) {
+    std::lock_guard lock(m_mutex);
     for (size_t i = 0; i < m_entries.size(); ++i) {
         DeviceEntry& e = m_entries[i];
         if (e.attached == 0 && e.path.empty() && e.vendorId == opened.vendorId &&
@@ -78,6 +91,7 @@ std::optional<size_t> DeviceList::FullMatch(uint16_t interfaceNumber, uint16_t c
 }
 
 void DeviceList::Release(size_t index) {
+    std::lock_guard lock(m_mutex);
     if (index < m_entries.size()) {
         m_entries[index].attached = 0;
         m_entries[index].path.clear();
@@ -85,6 +99,7 @@ void DeviceList::Release(size_t index) {
 }
 
 void DeviceList::MarkAttached(size_t index, std::string path) {
+    std::lock_guard lock(m_mutex);
     if (index < m_entries.size()) {
         m_entries[index].attached = 1;
         m_entries[index].path = std::move(path);

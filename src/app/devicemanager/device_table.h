@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -135,13 +136,16 @@ struct InterfaceDescription {
     uint16_t usage = 0;
 };
 
-// The window's copy of the supported-device table, with what is attached.
+// The window's copy of the supported-device table, with what is attached. The
+// discovery thread claims and releases entries while the UI thread reads them,
+// so every access takes the list's lock and readers get copies.
 class DeviceList {
 public:
     DeviceList();
 
-    const std::vector<DeviceEntry>& Entries() const { return m_entries; }
-    const DeviceEntry& Entry(size_t index) const { return m_entries.at(index); }
+    std::vector<DeviceEntry> Entries() const;
+    // A copy of the entry; an empty entry outside the list.
+    DeviceEntry Entry(size_t index) const;
     size_t Size() const { return m_entries.size(); }
 
     bool HasUnclaimed() const;
@@ -160,7 +164,8 @@ public:
     void MarkAttached(size_t index, std::string path);
 
 private:
-    std::vector<DeviceEntry> m_entries;
+    mutable std::mutex m_mutex;
+    std::vector<DeviceEntry> m_entries;  // the size never changes after construction
 };
 
 }  // namespace devicemanager

@@ -1,0 +1,61 @@
+#include "app/devicemanager/discovery.h"
+
+#include "platform/trace.h"
+
+namespace devicemanager {
+
+bool Discovery::RunPass() {
+    if (m_list.HasUnclaimed()) {
+        m_paths.clear();
+        if (!m_scanner.Enumerate(m_paths)) {
+            platform::Trace("discovery: cannot list HID interfaces; device discovery ends");
+            return false;
+        }
+        for (const std::string& path : m_paths) {
+            uint16_t vendorId = 0;
+            uint16_t productId = 0;
+            uint16_t interfaceNumber = 0;
+            uint16_t collection = 0;
+            m_scanner.PathIds(path, vendorId, productId, interfaceNumber, collection);
+            if (!m_list.ClaimCheck(vendorId, productId, interfaceNumber, collection)) {
+                continue;
+            }
+            // An interface that cannot be opened now is tried again next pass.
+            std::optional<InterfaceDescription> opened = m_scanner.Describe(path);
+            if (!opened) {
+                continue;
+            }
+            std::optional<size_t> index =
+                m_list.FullMatch(interfaceNumber, collection, *opened, path);
+            if (index) {
+                m_sink.OnAttach(*index);
+            }
+        }
+        if (!m_firstPassDone) {
+            m_firstPassDone = true;
+            m_sink.OnFirstPass();
+        }
+    }
+    const std::vector<DeviceEntry> entries = m_list.Entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].attached != 0 && !m_scanner.Present(entries[i].path)) {
+            m_list.Release(i);
+            m_sink.OnDetach(i);
+        }
+    }
+    return true;
+}
+
+void Discovery::Run(platform::Event& stop) {
+    while (!stop.Wait(platform::Millis(1))) {
+        if (!RunPass()) {
+            return;
+        }
+        if (stop.Wait(kPassInterval)) {
+            break;
+        }
+    }
+    platform::Trace("discovery: thread ends");
+}
+
+}  // namespace devicemanager
