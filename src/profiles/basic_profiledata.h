@@ -117,7 +117,7 @@ private:
     std::filesystem::path m_defaultProfilePath;
     int m_builtInLightModes = 0;  // subtracted from the select item before the definition lookup
     LightModeRecord m_lightInfo;
-    const LightModeRecord m_fallbackLightInfo;  // while the entry has no "LightInfo"
+    const LightModeRecord m_fallbackLightInfo{};  // while the entry has no "LightInfo"
     AudioLightRecord m_audioLightInfo;
     std::vector<LightModeRecord> m_lightList;
     Json::Value m_document;
