@@ -112,7 +112,7 @@ TEST_F(DefaultData, MouseDefaults) {
     const std::vector<DpiStageRecord> stages = data.GetDpiStages();
     ASSERT_EQ(stages.size(), 5u);
     for (size_t i = 1; i < stages.size(); ++i) {
-        EXPECT_GT(stages[i].dpiX, stages[i - 1].dpiX);
+        EXPECT_GT(+stages[i].dpiX, +stages[i - 1].dpiX);  // + copies out of the packed record
         EXPECT_EQ(stages[i].enabled, 1);
     }
     EXPECT_EQ(data.GetActiveStage(), 1);

@@ -177,8 +177,8 @@ TEST_F(DeviceProfile, DpiStagesMergeIntoTheStageList) {
         Load(data, c.entry);
         const std::vector<DpiStageRecord> stages = data.GetDpiStages();
         ASSERT_EQ(stages.size(), c.stages) << c.entry;
-        EXPECT_EQ(stages.front().dpiX, c.firstDpi) << c.entry;
-        EXPECT_EQ(stages.back().dpiX, c.lastDpi) << c.entry;
+        EXPECT_EQ(+stages.front().dpiX, c.firstDpi) << c.entry;
+        EXPECT_EQ(+stages.back().dpiX, c.lastDpi) << c.entry;
         EXPECT_EQ(data.GetActiveStage(), c.active) << c.entry;
     }
 }
