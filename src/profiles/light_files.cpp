@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "platform/file_io.h"
+#include "platform/paths.h"
 #include "profiles/json_access.h"
+#include "profiles/json_file.h"
+#include "profiles/profile_paths.h"
 
 namespace profiles {
 
@@ -59,6 +63,43 @@ std::optional<std::vector<std::string>> LightAreaNames(const Json::Value& docume
 std::optional<std::vector<std::string>> LightDefinitionNames(const Json::Value& definition,
                                                              int typeIndex) {
     return Names(TypeList(definition, "LightInfo", typeIndex));
+}
+
+}  // namespace profiles
+
+namespace profiles {
+
+bool EnsureLightConfig(const std::filesystem::path& profileFolder,
+                       const std::filesystem::path& defaultDataFolder) {
+    const std::filesystem::path target = profileFolder / std::string(kLightConfigName);
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec)) {
+        return true;
+    }
+    const std::filesystem::path source = defaultDataFolder / std::string(kLightConfigName);
+    const std::optional<std::string> text = platform::ReadFile(source);
+    if (!text) {
+        return false;
+    }
+    const Json::Value definition = CJsonFile::Parse(*text).value;
+    const Json::Value& lists = json::Get(definition, "LightInfo");
+    for (uint32_t type = 0; type < std::min(json::Size(lists), kMaxListEntries); ++type) {
+        const Json::Value& modes = json::At(lists, type);
+        for (uint32_t i = 0; i < std::min(json::Size(modes), kMaxListEntries); ++i) {
+            const std::string guid = json::Text(json::Get(json::At(modes, i), "Guid"));
+            const std::string name = guid + std::string(kLightEffectExtension);
+            if (guid.empty() || !platform::IsSafeFileName(name) ||
+                std::filesystem::exists(profileFolder / name, ec)) {
+                continue;
+            }
+            if (const std::optional<std::string> effect =
+                    platform::ReadFile(defaultDataFolder / name)) {
+                platform::WriteFileAtomic(profileFolder / name, *effect);
+            }
+        }
+    }
+    // The definition goes last: while it is missing, the next start tries again.
+    return platform::WriteFileAtomic(target, *text).ok();
 }
 
 }  // namespace profiles

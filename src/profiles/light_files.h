@@ -8,6 +8,7 @@
 #include <json/value.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,5 +30,16 @@ std::optional<std::vector<std::string>> LightAreaNames(const Json::Value& docume
 // The names of the light definitions of one device type ("LightInfo").
 std::optional<std::vector<std::string>> LightDefinitionNames(const Json::Value& definition,
                                                              int typeIndex);
+
+}  // namespace profiles
+
+namespace profiles {
+
+// Gives a device folder the shipped light definition file and the effect files
+// it names, when the folder has no definition file yet; an existing one (the
+// user's) is never replaced. Effect names that are not plain file names are
+// skipped. Returns true when the folder holds a definition file afterwards.
+bool EnsureLightConfig(const std::filesystem::path& profileFolder,
+                       const std::filesystem::path& defaultDataFolder);
 
 }  // namespace profiles

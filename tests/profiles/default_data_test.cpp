@@ -204,3 +204,43 @@ TEST_F(DefaultData, EveryNamedLightEffectExistsAndPlays) {
 
 }  // namespace
 }  // namespace profiles
+
+namespace profiles {
+namespace {
+
+TEST_F(DefaultData, LightConfigIsInstalledOnceIntoTheProfileFolder) {
+    const fs::path folder = ProfileFolder(kKeyboardFolder);
+    ASSERT_TRUE(EnsureLightConfig(folder, DefaultDataFolder()));
+    const fs::path config = folder / std::string(kLightConfigName);
+    EXPECT_EQ(testing::ReadDoc(config),
+              testing::ReadDoc(DefaultDataFolder() / std::string(kLightConfigName)));
+    // The profile's effect (keyboard mode 0) resolves beside the installed file.
+    CKeyboardProfiledata data;
+    testing::Put(folder / "p.Json", R"({"Device":[{"LightInfo":{"SelectItem":0}}]})");
+    data.SetProfilePath(folder / "p.Json");
+    data.LoadProfile(folder / "p.Json");
+    data.GetLightInfo();
+    data.LoadLightConfig(config);
+    EXPECT_FALSE(data.GetLightEffectList().empty());
+
+    // A definition the user already has is kept.
+    testing::Put(config, R"({"LightInfo":[[]]})");
+    EXPECT_TRUE(EnsureLightConfig(folder, DefaultDataFolder()));
+    EXPECT_EQ(testing::Slurp(config), R"({"LightInfo":[[]]})");
+
+    // Effect names from the shipped file that are not plain names are skipped.
+    const fs::path shipped = m_env.Root() / "shipped";
+    testing::Put(shipped / std::string(kLightConfigName),
+                 R"({"LightInfo":[[{"Guid":"../escape"},{"Guid":"ok"}]]})");
+    testing::Put(shipped / "ok.light", "{}");
+    testing::Put(m_env.Root() / "escape.light", "{}");
+    const fs::path other = m_env.Root() / "other" / "user";
+    fs::create_directories(other);
+    EXPECT_TRUE(EnsureLightConfig(other, shipped));
+    EXPECT_TRUE(fs::exists(other / "ok.light"));
+    EXPECT_FALSE(fs::exists(other.parent_path() / "escape.light"));
+    EXPECT_FALSE(EnsureLightConfig(m_env.Root() / "third", m_env.Root() / "nothing"));
+}
+
+}  // namespace
+}  // namespace profiles
