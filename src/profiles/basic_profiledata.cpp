@@ -62,6 +62,7 @@ bool HoldsUnusableProfile(const JsonFileContent& content, int deviceIndex) {
         case JsonFileState::kMissing:
         case JsonFileState::kEmpty:
             return false;
+        case JsonFileState::kUnreadable:
         case JsonFileState::kMalformed:
             return true;
         case JsonFileState::kParsed:

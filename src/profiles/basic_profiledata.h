@@ -138,10 +138,10 @@ private:
 Json::Value DeviceEntry(const Json::Value& document, int deviceIndex);
 
 // True when a read file holds content that is not a usable profile for the
-// device index: unparsable text, a top level that is not an object, a
-// "Device" that is not an array, or an entry that is not an object. Missing
-// files, empty files and absent or null entries are not unusable: they are
-// simply filled from the defaults.
+// device index: something that cannot be read as a file, unparsable text, a top level that is not
+// an object, a "Device" that is not an array, or an entry that is not an object. Missing files,
+// empty files and absent or null entries are not unusable: they are simply filled from the
+// defaults.
 bool HoldsUnusableProfile(const JsonFileContent& content, int deviceIndex);
 
 // Renames an unusable file aside, to "<name>.corrupt" (or "<name>.corrupt.N"

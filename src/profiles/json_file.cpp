@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <memory>
+#include <system_error>
 
 #include "platform/file_io.h"
 #include "platform/trace.h"
@@ -50,8 +51,13 @@ JsonFileContent CJsonFile::Parse(std::string_view text) {
 JsonFileContent CJsonFile::ReadContent(const std::filesystem::path& path) const {
     const std::optional<std::string> text = platform::ReadFile(path);
     if (!text) {
-        platform::Trace("json: cannot read " + path.string());
-        return {};
+        JsonFileContent content;
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+            platform::Trace("json: cannot read " + path.string());
+            content.state = JsonFileState::kUnreadable;
+        }
+        return content;
     }
     JsonFileContent content = Parse(*text);
     if (content.state == JsonFileState::kMalformed) {

@@ -16,9 +16,10 @@
 namespace profiles {
 
 enum class JsonFileState {
-    kMissing,    // no such file, or it could not be read
-    kEmpty,      // nothing but white space
-    kMalformed,  // content that does not parse
+    kMissing,     // no such file
+    kUnreadable,  // there, but not readable as a file (not a regular file, too large, refused)
+    kEmpty,       // nothing but white space
+    kMalformed,   // content that does not parse
     kParsed,
 };
 

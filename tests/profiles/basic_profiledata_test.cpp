@@ -251,6 +251,18 @@ TEST_F(ProfileFiles, ACorruptProfileIsKeptAsideEachTime) {
     EXPECT_EQ(ReadDoc(Profile()), Doc(kDefault));
 }
 
+TEST_F(ProfileFiles, AnUnreadableProfileIsKeptAsideToo) {
+    // In place of the profile file, something that is not a file.
+    fs::create_directories(Profile() / "inner");
+    Put(Profile() / "inner" / "data", "x");
+    WriteDefault(kDefault);
+    CBasicProfiledata data;
+    Prepare(data);
+    data.LoadProfile(Profile());
+    EXPECT_EQ(testing::Slurp(Profile().string() + ".corrupt/inner/data"), "x");
+    EXPECT_EQ(ReadDoc(Profile()), Doc(kDefault));
+}
+
 TEST_F(ProfileFiles, TheDefaultProfileIsNeverWritten) {
     WriteDefault(R"({"Device":[null]})");
     const std::string before = Slurp(Default());

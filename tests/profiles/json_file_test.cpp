@@ -33,6 +33,7 @@ TEST(CJsonFile, ReadsMissingEmptyAndMalformedFilesAsNull) {
     };
     const Case cases[] = {
         {"missing", nullptr, JsonFileState::kMissing},
+        {"folder", nullptr, JsonFileState::kUnreadable},  // made a folder below
         {"empty", "", JsonFileState::kEmpty},
         {"blank", " \n\t ", JsonFileState::kEmpty},
         {"truncated", "{\"Device\":[{\"LightInfo\":", JsonFileState::kMalformed},
@@ -42,7 +43,9 @@ TEST(CJsonFile, ReadsMissingEmptyAndMalformedFilesAsNull) {
     };
     for (const Case& c : cases) {
         const fs::path path = dir.Path() / c.name;
-        if (std::string(c.name) == "deep") {
+        if (std::string(c.name) == "folder") {
+            fs::create_directory(path);
+        } else if (std::string(c.name) == "deep") {
             // Deeper than the reader's stack limit: it throws inside.
             Put(path, std::string(5000, '[') + std::string(5000, ']'));
         } else if (c.content != nullptr) {
