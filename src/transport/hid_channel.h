@@ -112,7 +112,7 @@ public:
 private:
     bool Fail(platform::Error& slot, platform::Error error);
     bool BeginIo(bool reading);
-    void EndIo();
+    void EndIo(bool reading);
     bool AcceptInputReport(std::span<const uint8_t> report) const;
 
     // Path list.
@@ -137,7 +137,8 @@ private:
     uint16_t m_collectionNumber = 0;
     std::array<std::vector<uint8_t>, kHidReportKinds> m_buffers;
     std::array<std::vector<HidReportItem>, kHidReportKinds> m_items;
-    std::vector<uint8_t> m_readBuffer;  // one whole report as it arrives
+    std::vector<uint8_t> m_readBuffer;   // one whole report as it arrives
+    std::vector<uint8_t> m_writeBuffer;  // the report padded to its length
 
     // Cancellation: Close sets the cancel fd and waits until no call is inside.
     platform::UniqueFd m_cancelFd;

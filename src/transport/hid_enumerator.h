@@ -49,7 +49,8 @@ struct HidNodeInfo {
     uint16_t versionNumber = 0;
     uint16_t interfaceNumber = 0;
     std::shared_ptr<const HidReportDescriptor> descriptor;  // null when unusable
-    std::string problem;  // why the node cannot be used, when it cannot
+    std::string problem;     // why the node cannot be used, when it cannot
+    bool accessible = true;  // this user may open it for reading and writing
 };
 
 // One top-level collection of an interface: what enumeration lists.
@@ -106,6 +107,9 @@ private:
 
 // Splits a node into its collections' interface paths.
 void AppendInterfaces(const HidNodeInfo& node, std::vector<HidInterfaceInfo>& out);
+
+// Reads one hidraw node's identity and descriptor from sysfs ("hidraw3").
+platform::Result<HidNodeInfo> ReadHidrawNode(const HidRoots& roots, const std::string& name);
 
 // Reads one virtual endpoint's handshake (vendor, product, interface, version
 // and descriptor) without keeping the connection.

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/result.h"
+#include "platform/unique_fd.h"
 
 namespace transport {
 
@@ -44,6 +45,15 @@ struct VirtualHidHandshake {
     std::vector<uint8_t> descriptor;
 };
 platform::Result<VirtualHidHandshake> DecodeVirtualHidHandshake(std::span<const uint8_t> message);
+
+// The host side: connects to an endpoint's socket and reads its handshake,
+// waiting at most `timeoutMs` for it.
+struct VirtualHidConnection {
+    platform::UniqueFd fd;
+    VirtualHidHandshake handshake;
+};
+platform::Result<VirtualHidConnection> ConnectVirtualHid(const std::filesystem::path& socketPath,
+                                                         int timeoutMs);
 
 // The device side of one virtual interface. It serves its socket on a thread
 // of its own; destroying it unplugs the device and joins that thread.
