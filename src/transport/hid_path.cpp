@@ -37,7 +37,7 @@ size_t FindNoCase(std::string_view text, std::string_view tag) {
 }
 
 std::string_view TagPart(std::string_view path) {
-    const size_t hash = path.rfind('#');
+    const size_t hash = path.find('#');
     return hash == std::string_view::npos ? path : path.substr(hash + 1);
 }
 
@@ -71,7 +71,7 @@ HidPathIds ParseInterfacePath(std::string_view path) {
 
 HidPathLocation ParsePathLocation(std::string_view path) {
     HidPathLocation loc;
-    const size_t hash = path.rfind('#');
+    const size_t hash = path.find('#');
     std::string_view node = hash == std::string_view::npos ? path : path.substr(0, hash);
     if (node.substr(0, kVirtualHidScheme.size()) == kVirtualHidScheme) {
         loc.kind = HidNodeKind::Virtual;

@@ -23,7 +23,7 @@ struct HidPathIds {
 
 // Finds `tag` case-insensitively and reads the hexadecimal number after it, up
 // to the first character that is not a hexadecimal digit, keeping the low 16
-// bits; 0 when the tag is missing. Only the part after the last '#' is
+// bits; 0 when the tag is missing. Only the part after the first '#' is
 // searched when the path has one, so a folder name cannot pose as a tag.
 uint16_t ParsePathTag(std::string_view path, std::string_view tag);
 
