@@ -80,8 +80,10 @@ CHidChannel::~CHidChannel() {
 
 bool CHidChannel::EnumeratePaths() {
     FreePaths();
-    HidEnumerator enumerator(CurrentHidRoots());
-    auto interfaces = enumerator.Interfaces();
+    if (!m_enumerator || !(m_enumerator->Roots() == CurrentHidRoots())) {
+        m_enumerator = std::make_unique<HidEnumerator>(CurrentHidRoots());
+    }
+    auto interfaces = m_enumerator->Interfaces();
     if (!interfaces) {
         return false;
     }

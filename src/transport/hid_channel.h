@@ -115,9 +115,10 @@ private:
     void EndIo(bool reading);
     bool AcceptInputReport(std::span<const uint8_t> report) const;
 
-    // Path list.
+    // Path list, and the enumerator that remembers nodes between passes.
     std::vector<std::string> m_paths;
     size_t m_cursor = 0;
+    std::unique_ptr<HidEnumerator> m_enumerator;
 
     // Open parameters, kept for re-opening.
     HidAccess m_access = HidAccess::None;

@@ -313,18 +313,35 @@ std::vector<HidNodeInfo> HidEnumerator::Nodes() {
     std::vector<std::string> names;
     bool exists = false;
     if (m_roots.hidraw && ListFolder(m_roots.sysfsHidraw, names, exists)) {
+        std::unordered_map<std::string, KnownNode> known;
         for (const std::string& name : names) {
-            auto node = ReadHidrawNode(m_roots, name);
-            if (node) {
-                nodes.push_back(std::move(*node));
-            } else {
-                HidNodeInfo broken;
-                broken.name = name;
-                broken.node = (m_roots.devFolder / name).string();
-                broken.problem = node.error().message;
-                nodes.push_back(std::move(broken));
+            struct stat st {};
+            if (::stat((m_roots.sysfsHidraw / name).c_str(), &st) != 0) {
+                continue;  // gone since the folder was listed
             }
+            KnownNode k;
+            k.device = st.st_dev;
+            k.inode = st.st_ino;
+            k.changedNs = int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+            auto it = m_known.find(name);
+            if (it != m_known.end() && it->second.device == k.device &&
+                it->second.inode == k.inode && it->second.changedNs == k.changedNs) {
+                k.info = std::move(it->second.info);
+                // Permissions change when udev applies its rules after plugging.
+                if (!k.info.node.empty() && k.info.descriptor) {
+                    k.info.accessible = ::access(k.info.node.c_str(), R_OK | W_OK) == 0;
+                }
+            } else if (auto node = ReadHidrawNode(m_roots, name)) {
+                k.info = std::move(*node);
+            } else {
+                k.info.name = name;
+                k.info.node = (m_roots.devFolder / name).string();
+                k.info.problem = node.error().message;
+            }
+            nodes.push_back(k.info);
+            known.emplace(name, std::move(k));
         }
+        m_known = std::move(known);
     }
     if (m_roots.virtualEndpoints) {
         const fs::path folder = VirtualHidFolder(m_roots);

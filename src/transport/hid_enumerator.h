@@ -30,6 +30,8 @@ struct HidRoots {
     std::filesystem::path virtualFolder;
     bool hidraw = true;
     bool virtualEndpoints = true;
+
+    bool operator==(const HidRoots&) const = default;
 };
 
 // The roots every CHidChannel uses (process-wide; set before threads start).
@@ -102,7 +104,17 @@ public:
     const HidRoots& Roots() const { return m_roots; }
 
 private:
+    // What a hidraw node held at the last pass; a node whose sysfs folder is
+    // unchanged (same inode and change time) is not read again.
+    struct KnownNode {
+        uint64_t device = 0;
+        uint64_t inode = 0;
+        int64_t changedNs = 0;
+        HidNodeInfo info;
+    };
+
     HidRoots m_roots;
+    std::unordered_map<std::string, KnownNode> m_known;
 };
 
 // Splits a node into its collections' interface paths.

@@ -61,6 +61,13 @@ public:
         Write(m_root / "dev" / node, "");
     }
 
+    // Unplugs hidraw<n>.
+    void Remove(int n) {
+        std::filesystem::remove_all(Class() / ("hidraw" + std::to_string(n)));
+        std::filesystem::remove_all(m_root / "sys/devices/usb1" / ("1-" + std::to_string(n)));
+        std::filesystem::remove(m_root / "dev" / ("hidraw" + std::to_string(n)));
+    }
+
 private:
     static void Write(const std::filesystem::path& p, const std::string& data) {
         std::ofstream(p, std::ios::binary) << data;

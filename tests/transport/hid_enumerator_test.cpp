@@ -89,5 +89,19 @@ TEST_F(HidEnumeratorTest, DescriptorsAreParsedOncePerContent) {
     EXPECT_EQ((*first)[0].descriptor.get(), (*second)[23].descriptor.get());
 }
 
+TEST_F(HidEnumeratorTest, ANodeReusedByAnotherDeviceIsReadAgain) {
+    m_sysfs.Add(3, 0x320F, 0x5055, 1, testdata::kCompositeInterface);
+    HidEnumerator e(m_sysfs.Roots());
+    ASSERT_EQ(e.Interfaces()->size(), 4u);
+    m_sysfs.Remove(3);
+    EXPECT_TRUE(e.Interfaces()->empty());
+    m_sysfs.Add(3, 0x320F, 0x1004, 2, testdata::kWheelMouse);
+    auto found = e.Interfaces();
+    ASSERT_EQ(found->size(), 1u);
+    EXPECT_EQ((*found)[0].productId, 0x1004);
+    EXPECT_EQ((*found)[0].interfaceNumber, 2);
+    EXPECT_EQ((*found)[0].usage, 0x02);
+}
+
 }  // namespace
 }  // namespace transport
