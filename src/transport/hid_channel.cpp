@@ -119,7 +119,7 @@ bool CHidChannel::PathPresent(std::string_view path) {
         return false;
     }
     // A node number can be taken over by another device: check who it is now.
-    const HidRoots& roots = CurrentHidRoots();
+    const HidRoots roots = CurrentHidRoots();
     auto info = ReadHidrawNode(roots, fs::path(loc.node).filename().string());
     if (!info) {
         std::error_code ec;

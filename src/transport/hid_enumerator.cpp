@@ -126,7 +126,7 @@ constexpr size_t kMaxCacheEntries = 256;
 
 }  // namespace
 
-const HidRoots& CurrentHidRoots() {
+HidRoots CurrentHidRoots() {
     std::lock_guard lock(g_rootsMutex);
     return RootsStorage();
 }

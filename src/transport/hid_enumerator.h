@@ -35,7 +35,7 @@ struct HidRoots {
 };
 
 // The roots every CHidChannel uses (process-wide; set before threads start).
-const HidRoots& CurrentHidRoots();
+HidRoots CurrentHidRoots();
 void SetHidRoots(HidRoots roots);
 std::filesystem::path VirtualHidFolder(const HidRoots& roots);
 
