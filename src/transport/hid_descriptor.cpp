@@ -406,8 +406,16 @@ platform::Status Parser::DataItem(HidReportKind kind, uint16_t flags, size_t at)
     }
     const uint32_t offset = used;
     used += bits;
-    // Padding, empty items and items outside any collection carry no data.
-    if ((flags & kHidConstant) != 0 || bits == 0 || m_depth == 0) {
+    if (m_depth == 0 || bits == 0) {
+        return {};  // outside any collection, or empty: nothing to deliver
+    }
+    // Padding counts towards the report's length but carries no data.
+    HidCollection& c = m_out.collections.back();
+    std::vector<uint8_t>& ids = c.reportIds[KindIndex(kind)];
+    if (std::find(ids.begin(), ids.end(), m_globals.reportId) == ids.end()) {
+        ids.push_back(m_globals.reportId);
+    }
+    if ((flags & kHidConstant) != 0) {
         return {};
     }
     HidField f;
@@ -432,11 +440,6 @@ platform::Status Parser::DataItem(HidReportKind kind, uint16_t flags, size_t at)
     }
     if (f.usages.empty()) {
         f.usages.push_back({page, page});
-    }
-    HidCollection& c = m_out.collections.back();
-    std::vector<uint8_t>& ids = c.reportIds[KindIndex(kind)];
-    if (std::find(ids.begin(), ids.end(), f.reportId) == ids.end()) {
-        ids.push_back(f.reportId);
     }
     c.fields.push_back(std::move(f));
     return {};

@@ -169,6 +169,21 @@ TEST(HidDescriptor, KindWithoutCapabilitiesHasNoItems) {
     EXPECT_TRUE(BuildReportItems(c, HidReportKind::Feature).empty());
 }
 
+TEST(HidDescriptor, PaddingOnlyKindKeepsItsLength) {
+    const uint8_t bytes[] = {
+        0x06, 0x00, 0xFF,  // Usage Page (Vendor 0xFF00)
+        0x09, 0x01,        // Usage (0x01)
+        0xA1, 0x01,        // Collection (Application)
+        0x75, 0x08,        //   Report Size (8)
+        0x95, 0x08,        //   Report Count (8)
+        0xB1, 0x01,        //   Feature (Constant): reserved bytes only
+        0xC0,              // End Collection
+    };
+    const HidCollection c = ParseOk(bytes).collections.at(0);
+    EXPECT_EQ(c.caps.featureReportByteLength, 9);
+    EXPECT_TRUE(BuildReportItems(c, HidReportKind::Feature).empty());
+}
+
 TEST(HidDescriptor, PushAndPopRestoreGlobals) {
     const uint8_t bytes[] = {
         0x05, 0x01,  // Usage Page (Generic Desktop)
