@@ -136,25 +136,31 @@ int CDeviceProtocol::DoExchange(const CommandFrame& frame, Answer& answer, Loggi
         }
         // One byte more than a frame, so that an over-long report shows itself.
         std::array<uint8_t, kFrameSize + 1> buffer{};
+        // At most two reads: one stray report (an answer to an earlier frame
+        // that timed out) is skipped. A read that brings nothing leaves the
+        // answer as the last report that did arrive.
         for (int attempt = 0; attempt < 2; ++attempt) {
             size_t got = 0;
             buffer.fill(0);
-            answer = Answer{};
             if (!channel.Read(buffer, got, timeout)) {
                 result = rc::kNoAnswer;
                 continue;
             }
             result = rc::kSuccess;
+            answer = Answer{};
             if (got > kFrameSize) {
-                continue;  // not a frame of ours: nothing of it is kept
+                continue;  // longer than any frame: nothing of it is kept
             }
             std::copy_n(buffer.begin(), got, answer.bytes.begin());
             answer.received = got;
-            if (answer.Echoes(command)) {
-                break;
+            if (!answer.IsCommandReport()) {
+                continue;
             }
-            if (receiver && answer.IsCommandReport() &&
-                answer.bytes[fo::kCommand] == kAnswerOutOfReach) {
+            const uint8_t echo = answer.bytes[fo::kCommand];
+            if (echo == command || echo == kAnswerRejected) {
+                break;  // the answer to this frame (0xFF: the device refused it)
+            }
+            if (receiver && echo == kAnswerOutOfReach) {
                 result = rc::kOutOfReach;
                 break;
             }
