@@ -7,6 +7,8 @@
 #include <set>
 #include <utility>
 
+#include "app/devicemanager/device_table.h"
+
 namespace probe {
 
 namespace fs = std::filesystem;
@@ -14,20 +16,40 @@ using transport::HidInterfaceInfo;
 using transport::HidNodeInfo;
 using transport::HidNodeKind;
 
+namespace {
+
+const char* DeviceName(uint16_t type) {
+    switch (type) {
+        case devicemanager::kKeyboardCable:
+            return "keyboard";
+        case devicemanager::kKeyboardReceiver:
+            return "keyboard receiver";
+        case devicemanager::kMouseCable:
+            return "mouse";
+        case devicemanager::kMouseReceiver:
+            return "mouse receiver";
+        case devicemanager::kMousePad:
+            return "mousepad";
+        case devicemanager::kHeadset:
+            return "headset";
+        default:
+            return "device";
+    }
+}
+
+}  // namespace
+
+// The program's own table, described for people.
 const std::vector<SupportedInterface>& SupportedInterfaces() {
-    static const std::vector<SupportedInterface> table = {
-        {0x320F, 0x5055, 1, 4, 0xFF1C, 0x92, "keyboard", "commands"},
-        {0x320F, 0x5055, 1, 3, 0x000C, 0x01, "keyboard", "events"},
-        {0x320F, 0x5088, 1, 4, 0xFF1C, 0x92, "keyboard receiver", "commands"},
-        {0x320F, 0x5088, 1, 3, 0x000C, 0x01, "keyboard receiver", "events"},
-        {0x320F, 0x50EF, 1, 4, 0xFF1C, 0x92, "mouse", "commands"},
-        {0x320F, 0x50EF, 1, 3, 0x000C, 0x01, "mouse", "events"},
-        {0x320F, 0x221D, 1, 4, 0xFF1C, 0x92, "mouse receiver", "commands"},
-        {0x320F, 0x221D, 1, 3, 0x000C, 0x01, "mouse receiver", "events"},
-        {0x320F, 0x1004, 1, 4, 0xFF1C, 0x92, "mousepad", "commands"},
-        {0x320F, 0x1004, 1, 3, 0x000C, 0x01, "mousepad", "events"},
-        {0x0C76, 0x1630, 3, 0, 0x000C, 0x01, "headset", "commands"},
-    };
+    static const std::vector<SupportedInterface> table = [] {
+        std::vector<SupportedInterface> t;
+        for (const devicemanager::DeviceIdentity& d : devicemanager::kSupportedDevices) {
+            t.push_back({d.vendorId, d.productId, d.interfaceNumber, d.collection, d.usagePage,
+                         d.usage, DeviceName(d.type),
+                         d.role == devicemanager::kRoleEvent ? "events" : "commands"});
+        }
+        return t;
+    }();
     return table;
 }
 
