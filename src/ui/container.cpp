@@ -51,7 +51,12 @@ CControlUI* CContainerUI::AddAt(std::unique_ptr<CControlUI> control, int index) 
     m_items.insert(m_items.begin() + index, std::move(control));
     if (!IsVisible())
         raw->SetInternVisible(false);
-    raw->SetManager(m_manager, this, m_manager != nullptr && m_initDone);
+    if (m_manager != nullptr && m_initDone) {
+        raw->SetManager(m_manager, this, true);
+        m_manager->FlushPostInit();
+    } else {
+        raw->SetManager(m_manager, this, false);
+    }
     NeedUpdate();
     return raw;
 }

@@ -468,7 +468,14 @@ void CControlUI::DoEvent(TEventUI& event) {
             Invalidate();
             return;
         case UiEvent::ScrollWheel:
-            // Unhandled wheel turns go to the enclosing scrollable container.
+        case UiEvent::ButtonDown:
+        case UiEvent::ButtonUp:
+        case UiEvent::DblClick:
+        case UiEvent::RButtonDown:
+        case UiEvent::RButtonUp:
+        case UiEvent::ContextMenu:
+            // Unhandled mouse input goes to the parent (a row handles clicks
+            // on its labels, a scrollable container wheel turns).
             if (m_parent != nullptr)
                 m_parent->DoEvent(event);
             return;
@@ -550,6 +557,11 @@ bool CControlUI::SetTimer(uintptr_t id, uint32_t elapseMs) {
 void CControlUI::KillTimer(uintptr_t id) {
     if (m_manager != nullptr)
         m_manager->KillTimer(this, id);
+}
+
+void CControlUI::DeferPostInit() {
+    if (m_manager != nullptr)
+        m_manager->DeferPostInit(this);
 }
 
 void CControlUI::Notify(std::string_view type, uintptr_t wParam, intptr_t lParam) {

@@ -204,6 +204,11 @@ public:
 protected:
     // Runs once when the control joins a manager.
     virtual void DoInit() {}
+    // Runs after the whole tree the control joined with is registered (for
+    // controls that look others up by name); asked for with DeferPostInit.
+    virtual void DoPostInit() {}
+    void DeferPostInit();
+    friend class CPaintManagerUI;
     int Scale(int v) const;
     uint32_t CurrentTextColor() const;
 

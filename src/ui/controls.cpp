@@ -176,6 +176,8 @@ void COptionUI::DoInit() {
         // A layout may mark more than one option of a group selected; the last wins.
         m_selected = false;
         Selected(true, false);
+        if (m_bindTabIndex >= 0)
+            DeferPostInit();
     }
 }
 
@@ -230,7 +232,8 @@ void COptionUI::Selected(bool selected, bool notify) {
 }
 
 bool COptionUI::Activate() {
-    if (!CControlUI::Activate())
+    // "click" first (some pages act on clicks of options), then the selection.
+    if (!CButtonUI::Activate())
         return false;
     if (!m_group.empty()) {
         if (!m_selected)

@@ -108,6 +108,10 @@ public:
 
 protected:
     void DoInit() override;
+    void DoPostInit() override {
+        if (m_selected)
+            SelectBoundTab();
+    }
     void SelectBoundTab();
     bool m_selected = false;
     std::string m_group;

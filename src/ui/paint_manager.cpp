@@ -142,6 +142,7 @@ bool CPaintManagerUI::AttachDialog(std::unique_ptr<CControlUI> root) {
     }
     m_root = std::move(root);
     m_root->SetManager(this, nullptr, true);
+    FlushPostInit();
     m_updateNeeded = true;
     Invalidate();
     return true;
@@ -199,6 +200,8 @@ void CPaintManagerUI::ReapObjects(CControlUI* control) {
         m_hot = nullptr;
     if (m_eventClick == control)
         m_eventClick = nullptr;
+    if (!m_postInit.empty())
+        std::erase(m_postInit, control);
     KillTimers(control);
     UnregisterName(control, control->GetName());
     for (auto it = m_groups.begin(); it != m_groups.end();) {
@@ -234,6 +237,20 @@ void CPaintManagerUI::ForgetSubtree(CControlUI* control) {
         ReapObjects(c);
         return false;
     });
+}
+
+void CPaintManagerUI::DeferPostInit(CControlUI* control) {
+    if (control != nullptr)
+        m_postInit.push_back(control);
+}
+
+void CPaintManagerUI::FlushPostInit() {
+    while (!m_postInit.empty()) {
+        auto pending = std::move(m_postInit);
+        m_postInit.clear();
+        for (CControlUI* c : pending)
+            c->DoPostInit();
+    }
 }
 
 void CPaintManagerUI::AddDelayedCleanup(std::unique_ptr<CControlUI> control) {

@@ -59,6 +59,9 @@ public:
     void OnNameChanged(CControlUI* control, const std::string& oldName);
     // Destroys a control after the current dispatch.
     void AddDelayedCleanup(std::unique_ptr<CControlUI> control);
+    // Post-init work runs once the tree being added is fully registered.
+    void DeferPostInit(CControlUI* control);
+    void FlushPostInit();
     bool IsDispatching() const { return m_dispatchDepth > 0; }
 
     // Lookups; null when absent.
@@ -212,6 +215,7 @@ private:
     IRenderEngine* m_render = nullptr;
     int m_dispatchDepth = 0;
     std::vector<std::unique_ptr<CControlUI>> m_delayedCleanup;
+    std::vector<CControlUI*> m_postInit;
 };
 
 }  // namespace ui
