@@ -9,8 +9,10 @@ namespace ui {
 CContainerUI::CContainerUI() = default;
 
 CContainerUI::~CContainerUI() {
-    // Children go first, while this container is still whole.
-    m_items.clear();
+    // Children go first, while this container is still whole; newest first,
+    // which is what the name table removes cheapest.
+    while (!m_items.empty())
+        m_items.pop_back();
 }
 
 CControlUI* CContainerUI::GetChildAt(int index) const {
@@ -103,6 +105,8 @@ void CContainerUI::RemoveAll() {
             m_manager->AddDelayedCleanup(std::move(item));
         }
     }
+    while (!items.empty())
+        items.pop_back();
 }
 
 int CContainerUI::GetChildPadding() const {

@@ -231,6 +231,7 @@ protected:
     bool m_float = false;
     bool m_updateNeeded = true;
     bool m_initDone = false;
+    bool m_nameRegistered = false;  // kept by the paint manager
     UiRect m_rcItem;
     UiRect m_floatPos;
     UiSize m_fixedSize;

@@ -161,16 +161,16 @@ void CPaintManagerUI::InitControls(CControlUI* control) {
 }
 
 void CPaintManagerUI::RegisterName(CControlUI* control) {
-    if (control->GetName().empty())
+    if (control->GetName().empty() || control->m_nameRegistered)
         return;
-    auto& list = m_names[control->GetName()];
-    if (std::find(list.begin(), list.end(), control) == list.end())
-        list.push_back(control);
+    m_names[control->GetName()].push_back(control);
+    control->m_nameRegistered = true;
 }
 
 void CPaintManagerUI::UnregisterName(CControlUI* control, const std::string& name) {
-    if (name.empty())
+    if (name.empty() || !control->m_nameRegistered)
         return;
+    control->m_nameRegistered = false;
     auto it = m_names.find(name);
     if (it == m_names.end())
         return;
@@ -277,18 +277,18 @@ CControlUI* CPaintManagerUI::FindControl(UiPoint pt) const {
 CControlUI* CPaintManagerUI::FindSubControlByName(CControlUI* parent, std::string_view name) const {
     if (parent == nullptr)
         return nullptr;
-    auto it = m_names.find(std::string(name));
-    if (it != m_names.end()) {
-        for (CControlUI* c : it->second) {
-            if (parent->IsAncestorOf(c))
-                return c;
-        }
-        return nullptr;
+    if (parent->GetManager() != this || !parent->m_initDone) {
+        // A tree built but not attached yet is not in the name table.
+        return FindInTree(parent, [&](CControlUI* c) { return c->GetName() == name; });
     }
-    // Controls built outside this manager are not in the name table.
-    if (parent->GetManager() == this)
+    auto it = m_names.find(std::string(name));
+    if (it == m_names.end())
         return nullptr;
-    return FindInTree(parent, [&](CControlUI* c) { return c->GetName() == name; });
+    for (CControlUI* c : it->second) {
+        if (parent->IsAncestorOf(c))
+            return c;
+    }
+    return nullptr;
 }
 
 CControlUI* CPaintManagerUI::FindSubControlByClass(CControlUI* parent, std::string_view cls,
