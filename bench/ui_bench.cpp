@@ -15,17 +15,21 @@ using namespace ui;
 
 // 50 rows of ten controls: about the size of the program's biggest page.
 std::string LayoutOf500() {
-    std::string xml = "<Window size=\"1000,640\"><VerticalLayout name=\"root\" vscrollbar=\"true\">";
+    std::string xml =
+        "<Window size=\"1000,640\"><VerticalLayout name=\"root\" vscrollbar=\"true\">";
     for (int r = 0; r < 50; ++r) {
         const std::string n = std::to_string(r);
         xml += "<HorizontalLayout name=\"row_" + n + "\" height=\"30\" childpadding=\"4\">";
         xml += "<Label name=\"label_" + n + "\" text=\"row " + n + "\" width=\"80\"/>";
-        xml += "<Button name=\"btn_" + n + "\" width=\"60\" normalimage=\"file='b.png' source='0,0,60,30'\"/>";
-        xml += "<Option name=\"opt_" + n + "\" group=\"g" + std::to_string(r % 5) + "\" width=\"40\"/>";
+        xml += "<Button name=\"btn_" + n +
+               "\" width=\"60\" normalimage=\"file='b.png' source='0,0,60,30'\"/>";
+        xml += "<Option name=\"opt_" + n + "\" group=\"g" + std::to_string(r % 5) +
+               "\" width=\"40\"/>";
         xml += "<CheckBox name=\"check_" + n + "\" width=\"40\"/>";
         xml += "<Slider name=\"slider_" + n + "\" min=\"0\" max=\"100\" value=\"50\"/>";
         xml += "<Edit name=\"edit_" + n + "\" width=\"60\" numberonly=\"true\" maxchar=\"3\"/>";
-        xml += "<Combo name=\"combo_" + n + "\" width=\"90\"><ListLabelElement text=\"a\"/></Combo>";
+        xml +=
+            "<Combo name=\"combo_" + n + "\" width=\"90\"><ListLabelElement text=\"a\"/></Combo>";
         xml += "<Progress name=\"progress_" + n + "\" width=\"60\" value=\"30\"/>";
         xml += "</HorizontalLayout>";
     }
@@ -68,7 +72,8 @@ void BM_FindSubControlByName(benchmark::State& state) {
     CDialogBuilder builder;
     pm.AttachDialog(std::move(*builder.Create(LayoutOf500(), nullptr, &pm)));
     CControlUI* row = pm.FindControl("row_40");
-    for (auto _ : state) benchmark::DoNotOptimize(pm.FindSubControlByName(row, "edit_40"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pm.FindSubControlByName(row, "edit_40"));
 }
 BENCHMARK(BM_FindSubControlByName);
 
@@ -134,6 +139,17 @@ void BM_ListOf4000RowsRelaidOut(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ListOf4000RowsRelaidOut)->Unit(benchmark::kMicrosecond);
+
+void BM_FindSubControlInListRow(benchmark::State& state) {
+    CPaintManagerUI pm;
+    CListUI* list = FillList(pm);
+    int i = 0;
+    for (auto _ : state) {
+        CControlUI* row = list->GetItemAt((i++ * 37) % 4000);
+        benchmark::DoNotOptimize(pm.FindSubControlByName(row, "macro_delay"));
+    }
+}
+BENCHMARK(BM_FindSubControlInListRow);
 
 void BM_ListOf4000RowsCleared(benchmark::State& state) {
     for (auto _ : state) {

@@ -467,6 +467,10 @@ void CControlUI::DoEvent(TEventUI& event) {
         case UiEvent::KillFocus:
             Invalidate();
             return;
+        case UiEvent::Timer:
+            // A control that does not handle its own timer hands it to the window.
+            Notify(notify::kTimer, event.wParam);
+            return;
         case UiEvent::ScrollWheel:
         case UiEvent::ButtonDown:
         case UiEvent::ButtonUp:

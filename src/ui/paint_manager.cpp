@@ -284,6 +284,22 @@ CControlUI* CPaintManagerUI::FindSubControlByName(CControlUI* parent, std::strin
     auto it = m_names.find(std::string(name));
     if (it == m_names.end())
         return nullptr;
+    if (it->second.size() > 16) {
+        // A name repeated in every row of a long list: walking a small subtree
+        // beats checking every holder of the name. The walk gives up once it
+        // has cost as much as the check would.
+        size_t budget = it->second.size() * 4;
+        bool exhausted = false;
+        CControlUI* found = FindInTree(parent, [&](CControlUI* c) {
+            if (budget-- == 0) {
+                exhausted = true;
+                return true;
+            }
+            return c->GetName() == name;
+        });
+        if (!exhausted)
+            return found;
+    }
     for (CControlUI* c : it->second) {
         if (parent->IsAncestorOf(c))
             return c;

@@ -312,6 +312,10 @@ TEST_F(ControlsTest, ListsSelectRowsAndScrollToThem) {
     }
     pm().LayoutIfNeeded();
     EXPECT_EQ(list->GetScrollRange().cy, 50 * 20 - 100);
+    // The row's own control, though every row reuses the name.
+    EXPECT_EQ(pm().FindSubControlByName(list->GetItemAt(30), "step_text")->GetText(), "step 30");
+    EXPECT_EQ(pm().FindSubControlByName(list, "step_text")->GetText(), "step 0");
+    EXPECT_EQ(pm().FindControl("step_text")->GetText(), "step 0");
     rec.Clear();
     ASSERT_TRUE(driver->Select("macro_list", 30)) << driver->LastError();
     EXPECT_EQ(list->GetCurSel(), 30);

@@ -76,10 +76,19 @@ TEST_F(PaintManagerTest, ControlTimersRunInVirtualTimeAndDieWithTheControl) {
     EXPECT_EQ(ticker->ticks.size(), 13u);
     (void)otherTicks;
 
+    // Controls that leave their timers alone pass them on as "timer".
+    auto* plain = page->AddNew<CLabelUI>();
+    plain->SetName("plain");
+    plain->SetTimer(1032, 10);
+    ui.Advance(10);
+    ASSERT_NE(rec.Last("timer", "plain"), nullptr);
+    EXPECT_EQ(rec.Last("timer", "plain")->wParam, 1032u);
+    plain->KillTimer(1032);
+
     // A timer may kill itself from its tick.
     ticker->killOnTick = true;
     ui.Advance(100);
-    EXPECT_EQ(ticker->ticks.size(), 14u);
+    EXPECT_EQ(ticker->ticks.size(), 15u);
 }
 
 TEST_F(PaintManagerTest, FocusMovesWithNotificationsAndLeavesHiddenControls) {
