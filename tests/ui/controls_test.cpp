@@ -326,6 +326,16 @@ TEST_F(ControlsTest, ListsSelectRowsAndScrollToThem) {
               (Seq{"itemclick:", "itemselect:macro_list"}));
     EXPECT_EQ(rec.Last("itemselect")->wParam, 30u);
 
+    // Rows laid out only once they scroll into view still get their full layout.
+    list->EndDown();
+    pm().LayoutIfNeeded();
+    CControlUI* last = list->GetItemAt(49);
+    CControlUI* lastText = pm().FindSubControlByName(last, "step_text");
+    EXPECT_EQ(last->GetPos().bottom, list->GetPos().bottom);
+    EXPECT_EQ(lastText->GetPos(), last->GetPos());
+    UiPoint inLast{last->GetPos().left + 2, last->GetPos().top + 2};
+    EXPECT_EQ(pm().FindControl(inLast), lastText);
+
     // Removing rows above keeps the selection on the same row.
     list->RemoveAt(0);
     EXPECT_EQ(list->GetCurSel(), 29);
