@@ -24,6 +24,30 @@ UiRect UiRect::Union(const UiRect& o) const {
             std::max(bottom, o.bottom)};
 }
 
+std::optional<CursorKind> ParseCursor(std::string_view name) {
+    static constexpr std::pair<std::string_view, CursorKind> kNames[] = {
+        {"arrow", CursorKind::Arrow},
+        {"ibeam", CursorKind::IBeam},
+        {"wait", CursorKind::Wait},
+        {"cross", CursorKind::Cross},
+        {"uparrow", CursorKind::UpArrow},
+        {"size", CursorKind::Size},
+        {"icon", CursorKind::Icon},
+        {"sizenwse", CursorKind::SizeNWSE},
+        {"sizenesw", CursorKind::SizeNESW},
+        {"sizewe", CursorKind::SizeWE},
+        {"sizens", CursorKind::SizeNS},
+        {"sizeall", CursorKind::SizeAll},
+        {"no", CursorKind::No},
+        {"hand", CursorKind::Hand},
+    };
+    for (const auto& [n, kind] : kNames) {
+        if (EqualsNoCase(n, name))
+            return kind;
+    }
+    return std::nullopt;
+}
+
 std::string ToLower(std::string_view s) {
     std::string out(s);
     for (char& c : out)

@@ -57,6 +57,27 @@ enum TextAlign : uint32_t {
     kAlignEndEllipsis = 0x8000,
 };
 
+// Mouse cursors a control may ask for.
+enum class CursorKind {
+    Arrow,
+    IBeam,
+    Wait,
+    Cross,
+    UpArrow,
+    Size,
+    Icon,
+    SizeNWSE,
+    SizeNESW,
+    SizeWE,
+    SizeNS,
+    SizeAll,
+    No,
+    Hand,
+};
+// "arrow", "ibeam", "wait", "cross", "uparrow", "size", "icon", "sizenwse",
+// "sizenesw", "sizewe", "sizens", "sizeall", "no", "hand".
+std::optional<CursorKind> ParseCursor(std::string_view name);
+
 std::string ToLower(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);

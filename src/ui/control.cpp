@@ -389,6 +389,14 @@ AttrResult CControlUI::SetAttribute(std::string_view name, std::string_view valu
                      b ? (c.m_textStyle | kAlignEndEllipsis) : (c.m_textStyle & ~kAlignEndEllipsis);
              });
          }},
+        {"cursor",
+         [](C& c, std::string_view v) {
+             auto k = ParseCursor(v);
+             if (!k)
+                 return false;
+             c.SetCursor(*k);
+             return true;
+         }},
         {"style",
          [](C& c, std::string_view v) {
              if (c.m_manager == nullptr)

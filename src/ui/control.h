@@ -180,6 +180,10 @@ public:
     virtual void DoEvent(TEventUI& event);
     // What a click or the keyboard does; false when the control is inactive.
     virtual bool Activate();
+    // Whether Tab stops here.
+    virtual bool IsTabStop() const { return false; }
+    CursorKind GetCursor() const { return m_cursor; }
+    void SetCursor(CursorKind cursor) { m_cursor = cursor; }
     virtual CControlUI* FindControlAt(UiPoint pt);
 
     // Painting.
@@ -232,6 +236,7 @@ protected:
     bool m_updateNeeded = true;
     bool m_initDone = false;
     bool m_nameRegistered = false;  // kept by the paint manager
+    CursorKind m_cursor = CursorKind::Arrow;
     UiRect m_rcItem;
     UiRect m_floatPos;
     UiSize m_fixedSize;

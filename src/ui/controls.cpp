@@ -573,6 +573,7 @@ void CSliderUI::PaintStatusImage(IRenderEngine& render) {
 // ---- CEditUI
 
 CEditUI::CEditUI() {
+    m_cursor = CursorKind::IBeam;
     m_textPadding = {4, 0, 4, 0};
 }
 

@@ -48,6 +48,7 @@ public:
     bool IsCaptured() const { return m_captured; }
 
     bool Activate() override;
+    bool IsTabStop() const override { return true; }
     void DoEvent(TEventUI& event) override;
     AttrResult SetAttribute(std::string_view name, std::string_view value) override;
     void PaintStatusImage(IRenderEngine& render) override;
@@ -176,6 +177,7 @@ public:
     // The centre of the thumb for a value (where a user would grab it).
     UiPoint PointOfValue(int value) const;
     bool IsDragging() const { return m_captured; }
+    bool IsTabStop() const override { return true; }
 
     void DoEvent(TEventUI& event) override;
     AttrResult SetAttribute(std::string_view name, std::string_view value) override;
@@ -212,6 +214,7 @@ public:
     // when something was inserted. Returns false when nothing fitted.
     bool InsertText(std::string_view text);
     bool Backspace();
+    bool IsTabStop() const override { return true; }
 
     void DoEvent(TEventUI& event) override;
     AttrResult SetAttribute(std::string_view name, std::string_view value) override;

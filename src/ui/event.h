@@ -57,6 +57,11 @@ inline constexpr uint32_t kKeyRight = 0x27;
 inline constexpr uint32_t kKeyDown = 0x28;
 inline constexpr uint32_t kKeyDelete = 0x2E;
 
+// Key messages carry the modifier keys in lParam.
+inline constexpr intptr_t kModShift = 0x1;
+inline constexpr intptr_t kModCtrl = 0x2;
+inline constexpr intptr_t kModAlt = 0x4;
+
 // Points travel in lParam as two signed 16-bit halves.
 inline intptr_t MakePointParam(UiPoint p) {
     return static_cast<intptr_t>((static_cast<uint32_t>(static_cast<uint16_t>(p.y)) << 16) |

@@ -69,6 +69,7 @@ public:
     void OnItemClick(int index) override;
     void OnItemActivate(int index) override;
     void EnsureVisible(int index);
+    bool IsTabStop() const override { return true; }
     uint32_t GetSelectedItemBkColor() const { return m_selectedBkColor; }
     uint32_t GetHotItemBkColor() const { return m_hotBkColor; }
     void DoEvent(TEventUI& event) override;
@@ -116,6 +117,7 @@ public:
     static void SetDropDownHandler(std::function<void(CComboUI&, bool)> handler);
 
     bool Activate() override;
+    bool IsTabStop() const override { return true; }
     void DoEvent(TEventUI& event) override;
     CControlUI* FindControlAt(UiPoint pt) override;
     void DoPaint(IRenderEngine& render, const UiRect& paint) override;

@@ -432,6 +432,26 @@ void CPaintManagerUI::SetFocus(CControlUI* control) {
     }
 }
 
+void CPaintManagerUI::MoveFocus(bool forward) {
+    std::vector<CControlUI*> stops;
+    FindInTree(m_root.get(), [&](CControlUI* c) {
+        if (c->IsTabStop() && c->IsVisible() && c->IsEnabled() && c->IsKeyboardEnabled())
+            stops.push_back(c);
+        return false;
+    });
+    if (stops.empty())
+        return;
+    auto it = std::find(stops.begin(), stops.end(), m_focus);
+    size_t next;
+    if (it == stops.end()) {
+        next = forward ? 0 : stops.size() - 1;
+    } else {
+        const size_t i = static_cast<size_t>(it - stops.begin());
+        next = forward ? (i + 1) % stops.size() : (i + stops.size() - 1) % stops.size();
+    }
+    SetFocus(stops[next]);
+}
+
 void CPaintManagerUI::SetCapture() {
     m_captured = true;
     if (m_window != nullptr)
@@ -485,6 +505,9 @@ bool CPaintManagerUI::MessageHandler(uint32_t msg, uintptr_t wParam, intptr_t lP
             if (hit != nullptr && !hit->IsEnabled())
                 hit = nullptr;
             SetHot(hit, pt);
+            if (m_window != nullptr)
+                m_window->Host().SetCursor(m_hot != nullptr ? m_hot->GetCursor()
+                                                            : CursorKind::Arrow);
             if (m_hot != nullptr)
                 SendEvent(m_hot, UiEvent::MouseMove, pt);
             return true;
@@ -549,6 +572,10 @@ bool CPaintManagerUI::MessageHandler(uint32_t msg, uintptr_t wParam, intptr_t lP
         case kMsgKeyDown:
         case kMsgKeyUp:
         case kMsgChar: {
+            if (msg == kMsgKeyDown && wParam == kKeyTab) {
+                MoveFocus((lParam & kModShift) == 0);
+                return true;
+            }
             if (m_focus == nullptr)
                 return false;
             const UiEvent type = msg == kMsgKeyDown ? UiEvent::KeyDown

@@ -99,6 +99,8 @@ public:
     CControlUI* GetFocus() const { return m_focus; }
     void SetFocus(CControlUI* control);
     CControlUI* GetHot() const { return m_hot; }
+    // Tab and Shift+Tab: the next or previous tab stop in layout order.
+    void MoveFocus(bool forward);
     void SetCapture();
     void ReleaseCapture();
     bool IsCaptured() const { return m_captured; }

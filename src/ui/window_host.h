@@ -43,6 +43,7 @@ public:
     virtual void Invalidate(const UiRect& rc) = 0;
     virtual void SetCapture(bool on) = 0;
     virtual void SetIcon(int resourceId) = 0;
+    virtual void SetCursor(CursorKind cursor) = 0;
     // The work area of the screen that holds the window.
     virtual UiRect GetScreenRect() const = 0;
     // Runs until the window closes (a nested event loop on a desktop).
@@ -75,6 +76,8 @@ public:
     void Invalidate(const UiRect& rc) override { m_invalid = m_invalid.Union(rc); }
     void SetCapture(bool on) override { m_capture = on; }
     void SetIcon(int resourceId) override { m_icon = resourceId; }
+    void SetCursor(CursorKind cursor) override { m_cursor = cursor; }
+    CursorKind Cursor() const { return m_cursor; }
     UiRect GetScreenRect() const override { return s_screen; }
     void RunModal(CWindowWnd& window) override;
     void Activate() override { ++m_activations; }
@@ -106,6 +109,7 @@ private:
     bool m_topmost = false;
     bool m_capture = false;
     int m_icon = 0;
+    CursorKind m_cursor = CursorKind::Arrow;
     int m_activations = 0;
 };
 

@@ -114,6 +114,35 @@ TEST_F(PaintManagerTest, FocusMovesWithNotificationsAndLeavesHiddenControls) {
     EXPECT_EQ(pm().GetFocus(), nullptr);
 }
 
+TEST_F(PaintManagerTest, TabWalksTheVisibleTabStops) {
+    pm().FindControl("deng_edit_R")->SetFocus();
+    wnd->HandleMessage(kMsgKeyDown, kKeyTab, 0);
+    EXPECT_EQ(pm().GetFocus(), pm().FindControl("profile_name_edit"));
+    wnd->HandleMessage(kMsgKeyDown, kKeyTab, kModShift);
+    wnd->HandleMessage(kMsgKeyDown, kKeyTab, kModShift);
+    EXPECT_EQ(pm().GetFocus(), pm().FindControl("light_combo_modeSelect"));
+    // The last stop wraps to the first; labels and hidden pages are skipped.
+    pm().FindControl("deng_Color_Pallet")->SetFocus();
+    pm().FindControl("closebtn")->SetFocus();
+    wnd->HandleMessage(kMsgKeyDown, kKeyTab, kModShift);
+    EXPECT_EQ(pm().GetFocus(), pm().FindControl("minbtn"));
+    wnd->HandleMessage(kMsgKeyDown, kKeyTab, kModShift);
+    EXPECT_EQ(pm().GetFocus(), pm().FindControl("profile_name_edit"));
+}
+
+TEST_F(PaintManagerTest, TheHotControlChoosesTheCursor) {
+    auto& host = static_cast<HeadlessWindowHost&>(wnd->Host());
+    CControlUI* edit = pm().FindControl("profile_name_edit");
+    UiDriver driver(*wnd);
+    driver.MoveMouse({edit->GetPos().left + 2, edit->GetPos().top + 2});
+    EXPECT_EQ(host.Cursor(), CursorKind::IBeam);
+    CControlUI* close = pm().FindControl("closebtn");
+    ASSERT_EQ(close->SetAttribute("cursor", "hand"), AttrResult::Ok);
+    EXPECT_EQ(close->SetAttribute("cursor", "pointer"), AttrResult::BadValue);
+    driver.MoveMouse({close->GetPos().left + 2, close->GetPos().top + 2});
+    EXPECT_EQ(host.Cursor(), CursorKind::Hand);
+}
+
 TEST_F(PaintManagerTest, MessageFiltersSeeMessagesFirst) {
     struct Filter : IMessageFilterUI {
         int seen = 0;
