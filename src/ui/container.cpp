@@ -131,7 +131,6 @@ void CContainerUI::SetScrollPos(UiSize pos) {
     m_scrollPos = pos;
     // Only this container's inside moves: lay it out again right away.
     SetPos(m_rcItem);
-    Notify(notify::kScroll);
 }
 
 void CContainerUI::EnsureVisible(CControlUI* child) {
@@ -274,8 +273,11 @@ void CContainerUI::DoEvent(TEventUI& event) {
         } else if (delta < 0) {
             LineDown();
         }
-        if (before != m_scrollPos)
+        if (before != m_scrollPos) {
+            // Only the user's scrolling is reported; code scrolls silently.
+            Notify(notify::kScroll, static_cast<uintptr_t>(m_scrollPos.cy));
             return;
+        }
     }
     CControlUI::DoEvent(event);
 }

@@ -469,6 +469,11 @@ void CPaintManagerUI::SetHot(CControlUI* control, UiPoint pt) {
         return;
     CControlUI* old = m_hot;
     m_hot = control;
+    HideToolTip();
+    if (control != nullptr && TimerTarget() != platform::kNoWindow) {
+        m_timerLoop->SetTimer(m_timerTarget, kHoverTimer, kHoverDelayMs,
+                              platform::TimerMode::OneShot);
+    }
     if (old != nullptr)
         SendEvent(old, UiEvent::MouseLeave, pt);
     if (control != nullptr && m_hot == control)
@@ -521,6 +526,7 @@ bool CPaintManagerUI::MessageHandler(uint32_t msg, uintptr_t wParam, intptr_t lP
             const UiPoint pt = PointFromParam(lParam);
             m_lastMouse = pt;
             LayoutIfNeeded();
+            HideToolTip();
             CControlUI* hit = FindControl(pt);
             if (hit == nullptr || !hit->IsEnabled())
                 return true;
@@ -667,9 +673,33 @@ void CPaintManagerUI::RemoveAllTimers() {
     m_timers.clear();
 }
 
+void CPaintManagerUI::HideToolTip() {
+    if (m_toolTipShown && m_window != nullptr)
+        m_window->Host().HideToolTip();
+    m_toolTipShown = false;
+}
+
+void CPaintManagerUI::OnHover() {
+    if (m_hot == nullptr)
+        return;
+    DispatchScope scope(*this);
+    SendEvent(m_hot, UiEvent::MouseHover, m_lastMouse);
+    if (m_hot == nullptr || m_window == nullptr)
+        return;
+    const std::string tip = m_hot->GetToolTip();
+    if (tip.empty())
+        return;
+    m_window->Host().ShowToolTip(tip, m_hot->GetPos());
+    m_toolTipShown = true;
+}
+
 intptr_t CPaintManagerUI::HandleMessage(uint32_t msg, uintptr_t wParam, intptr_t) {
     if (msg != platform::kMsgTimer)
         return 0;
+    if (wParam == kHoverTimer) {
+        OnHover();
+        return 0;
+    }
     auto it = m_timers.find(wParam);
     if (it == m_timers.end())
         return 0;

@@ -179,6 +179,12 @@ private:
     };
     struct DispatchScope;
     void SetHot(CControlUI* control, UiPoint pt);
+    void OnHover();
+    void HideToolTip();
+    // The mouse rests on a control this long before it counts as hovering.
+    static constexpr uintptr_t kHoverTimer = 0;
+    static constexpr uint32_t kHoverDelayMs = 400;
+    bool m_toolTipShown = false;
     void SendEvent(CControlUI* control, UiEvent type, UiPoint pt, uintptr_t wParam = 0,
                    uint32_t key = 0);
     void RegisterName(CControlUI* control);

@@ -44,6 +44,9 @@ public:
     virtual void SetCapture(bool on) = 0;
     virtual void SetIcon(int resourceId) = 0;
     virtual void SetCursor(CursorKind cursor) = 0;
+    // `near` is the control's rectangle in client coordinates.
+    virtual void ShowToolTip(const std::string& text, const UiRect& near) = 0;
+    virtual void HideToolTip() = 0;
     // The work area of the screen that holds the window.
     virtual UiRect GetScreenRect() const = 0;
     // Runs until the window closes (a nested event loop on a desktop).
@@ -78,6 +81,9 @@ public:
     void SetIcon(int resourceId) override { m_icon = resourceId; }
     void SetCursor(CursorKind cursor) override { m_cursor = cursor; }
     CursorKind Cursor() const { return m_cursor; }
+    void ShowToolTip(const std::string& text, const UiRect&) override { m_toolTip = text; }
+    void HideToolTip() override { m_toolTip.clear(); }
+    const std::string& ToolTip() const { return m_toolTip; }
     UiRect GetScreenRect() const override { return s_screen; }
     void RunModal(CWindowWnd& window) override;
     void Activate() override { ++m_activations; }
@@ -110,6 +116,7 @@ private:
     bool m_capture = false;
     int m_icon = 0;
     CursorKind m_cursor = CursorKind::Arrow;
+    std::string m_toolTip;
     int m_activations = 0;
 };
 

@@ -143,6 +143,26 @@ TEST_F(PaintManagerTest, TheHotControlChoosesTheCursor) {
     EXPECT_EQ(host.Cursor(), CursorKind::Hand);
 }
 
+TEST_F(PaintManagerTest, ToolTipsShowAfterTheMouseRests) {
+    auto& host = static_cast<HeadlessWindowHost&>(wnd->Host());
+    CControlUI* close = pm().FindControl("closebtn");
+    close->SetToolTip("Close");
+    UiDriver driver(*wnd);
+    driver.MoveMouse({close->GetPos().left + 2, close->GetPos().top + 2});
+    ui.Advance(399);
+    EXPECT_EQ(host.ToolTip(), "");
+    ui.Advance(1);
+    EXPECT_EQ(host.ToolTip(), "Close");
+    driver.MoveMouse({1, 100});  // elsewhere
+    EXPECT_EQ(host.ToolTip(), "");
+    // Leaving before the delay shows nothing.
+    driver.MoveMouse({close->GetPos().left + 2, close->GetPos().top + 2});
+    ui.Advance(200);
+    driver.MoveMouse({1, 100});
+    ui.Advance(1000);
+    EXPECT_EQ(host.ToolTip(), "");
+}
+
 TEST_F(PaintManagerTest, MessageFiltersSeeMessagesFirst) {
     struct Filter : IMessageFilterUI {
         int seen = 0;
