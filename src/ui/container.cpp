@@ -245,6 +245,8 @@ AttrResult CContainerUI::SetAttribute(std::string_view name, std::string_view va
          [](C& c, std::string_view v) { return WithRect(v, [&](UiRect r) { c.SetInset(r); }); }},
         {"childpadding",
          [](C& c, std::string_view v) { return WithInt(v, [&](int i) { c.SetChildPadding(i); }); }},
+        {"groupscope",
+         [](C& c, std::string_view v) { return WithBool(v, [&](bool b) { c.SetGroupScope(b); }); }},
         {"mousechild",
          [](C& c, std::string_view v) {
              return WithBool(v, [&](bool b) { c.SetMouseChildEnabled(b); });

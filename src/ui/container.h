@@ -52,6 +52,10 @@ public:
         NeedUpdate();
     }
     bool IsMouseChildEnabled() const { return m_mouseChildEnabled; }
+    // Option groups inside a group scope are its own: a page built twice (one
+    // per device) does not clear the other copy's options.
+    bool IsGroupScope() const { return m_groupScope; }
+    void SetGroupScope(bool on) { m_groupScope = on; }
     void SetMouseChildEnabled(bool on) { m_mouseChildEnabled = on; }
 
     // Scrolling.
@@ -97,6 +101,7 @@ protected:
     UiRect m_inset;
     int m_childPadding = 0;
     bool m_mouseChildEnabled = true;
+    bool m_groupScope = false;
     bool m_vScroll = false;
     bool m_hScroll = false;
     bool m_layoutPending = false;

@@ -208,6 +208,15 @@ void COptionUI::SelectBoundTab() {
     }
 }
 
+const CControlUI* COptionUI::GroupScopeOf(const CControlUI* option) {
+    for (const CControlUI* p = option->GetParent(); p != nullptr; p = p->GetParent()) {
+        const auto* container = dynamic_cast<const CContainerUI*>(p);
+        if (container != nullptr && container->IsGroupScope())
+            return container;
+    }
+    return nullptr;
+}
+
 void COptionUI::Selected(bool selected, bool notify) {
     if (selected == m_selected)
         return;
@@ -215,9 +224,11 @@ void COptionUI::Selected(bool selected, bool notify) {
     if (m_selected && m_manager != nullptr && !m_group.empty() && m_initDone) {
         if (const auto* group = m_manager->GetOptionGroup(m_group)) {
             const std::vector<CControlUI*> members = *group;
+            const CControlUI* scope = GroupScopeOf(this);
             for (CControlUI* c : members) {
                 auto* other = dynamic_cast<COptionUI*>(c);
-                if (other != nullptr && other != this && other->m_selected) {
+                if (other != nullptr && other != this && other->m_selected &&
+                    GroupScopeOf(other) == scope) {
                     other->m_selected = false;
                     other->Invalidate();
                 }

@@ -109,6 +109,8 @@ public:
 
 protected:
     void DoInit() override;
+    // The nearest enclosing container that keeps its option groups to itself.
+    static const CControlUI* GroupScopeOf(const CControlUI* option);
     void DoPostInit() override {
         if (m_selected)
             SelectBoundTab();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ui_harness.h"
+#include "ui/builder.h"
 #include "ui/container.h"
 #include "ui/list.h"
 #include "ui/resource_manager.h"
@@ -129,6 +130,24 @@ TEST_F(ControlsTest, OptionGroupsExcludeEachOtherAndShowTheirTabPage) {
     ASSERT_TRUE(driver->Click("deng_FXL_check"));
     EXPECT_FALSE(check->IsChecked());
     EXPECT_EQ(rec.Count("selectchanged", "deng_FXL_check"), 2);
+}
+
+TEST_F(ControlsTest, GroupScopesKeepRepeatedPagesApart) {
+    // The same page twice (one per device): each copy keeps its own selection.
+    const char* page =
+        "<HorizontalLayout groupscope=\"true\">"
+        "<Option name=\"polling_rate_option_0\" group=\"rate\" selected=\"true\"/>"
+        "<Option name=\"polling_rate_option_1\" group=\"rate\"/></HorizontalLayout>";
+    auto* slot = Get<CContainerUI>("key_page");
+    CDialogBuilder builder;
+    CControlUI* mouse = slot->Add(std::move(*builder.Create(page, nullptr, &pm())));
+    CControlUI* keyboard = slot->Add(std::move(*builder.Create(page, nullptr, &pm())));
+    auto opt = [&](CControlUI* p, const char* n) { return pm().FindSubControlAs<COptionUI>(p, n); };
+    EXPECT_TRUE(opt(mouse, "polling_rate_option_0")->IsSelected());
+    EXPECT_TRUE(opt(keyboard, "polling_rate_option_0")->IsSelected());
+    opt(keyboard, "polling_rate_option_1")->Selected(true);
+    EXPECT_FALSE(opt(keyboard, "polling_rate_option_0")->IsSelected());
+    EXPECT_TRUE(opt(mouse, "polling_rate_option_0")->IsSelected());
 }
 
 TEST_F(ControlsTest, TabPagesAddedAtRunTime) {
