@@ -239,6 +239,23 @@ TEST_F(BuilderTest, IncludesRepeatALayoutAndBuildIntoARunningWindow) {
     EXPECT_EQ(added->GetPos().Height(), 20);
 }
 
+TEST_F(BuilderTest, TheHarnessBuildsWindowsFromSkinFiles) {
+    WriteFile(
+        skin.Path() / "XML/dlg.xml",
+        "<Window size=\"200,100\"><VerticalLayout><Button name=\"ok\"/></VerticalLayout></Window>");
+    ASSERT_TRUE(CResourceManager::GetInstance()->LoadResourceText(
+        "<Res><Xml name=\"XML_DLG\" file=\"XML\\dlg.xml\"/></Res>", "res.xml"));
+    for (const char* skinFile : {"XML\\dlg.xml", "XML/dlg.xml", "XML_DLG"}) {
+        std::string error;
+        auto wnd = ui.CreateWindow(skinFile, &error);
+        ASSERT_TRUE(wnd) << skinFile << ": " << error;
+        testsupport::NotificationRecorder rec;
+        wnd->GetPaintManager().AddNotifier(&rec);
+        EXPECT_TRUE(testsupport::UiDriver(*wnd).Click("ok"));
+        EXPECT_EQ(rec.Count("click", "ok"), 1);
+    }
+}
+
 TEST_F(BuilderTest, TheFactoryKnowsClassesByTagAndClassName) {
     auto* factory = CControlFactory::GetInstance();
     EXPECT_EQ(factory->CreateControl("button")->GetClass(), "Button");
