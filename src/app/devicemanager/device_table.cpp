@@ -22,18 +22,7 @@ int FindKindRow(int32_t vendorId, int32_t productId, int32_t type, int32_t varia
 DeviceList::DeviceList() {
     m_entries.reserve(kSupportedDevices.size());
     for (const DeviceIdentity& id : kSupportedDevices) {
-        m_entries.push_back(DeviceEntry{id.vendorId,
-                                        id.productId,
-                                        id.interfaceNumber,
-                                        id.collection,
-                                        id.type,
-                                        id.role,
-                                        0,
-                                        id.usagePage,
-                                        id.usage,
-                                        id.paired,
-                                        id.pairedIndex,
-                                        {}});
+        m_entries.push_back(DeviceEntry{id, 0, {}});
     }
 }
 

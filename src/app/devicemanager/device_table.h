@@ -44,18 +44,8 @@ struct DeviceIdentity {
 };
 
 // One row of the device list: a supported interface and whether it is attached.
-struct DeviceEntry {
-    uint16_t vendorId = 0;
-    uint16_t productId = 0;
-    uint16_t interfaceNumber = 0;
-    uint16_t collection = 0;
-    uint16_t type = 0;
-    uint16_t role = 0;
+struct DeviceEntry : DeviceIdentity {
     uint16_t attached = 0;
-    uint16_t usagePage = 0;
-    uint16_t usage = 0;
-    uint16_t paired = 0;
-    uint16_t pairedIndex = 0;
     std::string path;  // empty while not attached
 
     // Same interface of the same device: the attached flag, the pairing and the
