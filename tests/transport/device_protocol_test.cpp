@@ -141,6 +141,14 @@ TEST_F(ProtocolTest, EdgeCases) {
          -101,
          {{0x01, 0, 0}},
          FaultRule{.fault = Fault::OutOfReach}},
+        {"a write that fails gives -1",
+         Via::Cable,
+         [](CDeviceProtocol& p) {
+             p.Channel1().Close();
+             return p.BeginTransfer();
+         },
+         -1,
+         {}},
         {"CheckLink on the cable sends nothing",
          Via::Cable,
          [](CDeviceProtocol& p) { return p.CheckLink() ? 1 : 0; },
