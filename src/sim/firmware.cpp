@@ -96,7 +96,11 @@ Reply Firmware::HandleOutputReport(std::span<const uint8_t> report) {
 
     std::lock_guard lock(m_mutex);
     LoggedFrame logged{request, report.size(), transport::ChecksumMatches(request)};
+    if (m_log.size() == kLogCapacity) {
+        m_log.pop_front();
+    }
     m_log.push_back(logged);
+    ++m_received;
     // Only whole reports of the command collection are frames.
     if (report.size() < transport::kFrameSize ||
         request[fo::kReportId] != transport::kCommandReportId) {
@@ -288,17 +292,18 @@ void Firmware::ClearFaults() {
 
 std::vector<LoggedFrame> Firmware::ReceivedFrames() const {
     std::lock_guard lock(m_mutex);
-    return m_log;
+    return {m_log.begin(), m_log.end()};
 }
 
 std::size_t Firmware::ReceivedCount() const {
     std::lock_guard lock(m_mutex);
-    return m_log.size();
+    return m_received;
 }
 
 void Firmware::ClearLog() {
     std::lock_guard lock(m_mutex);
     m_log.clear();
+    m_received = 0;
 }
 
 std::vector<uint8_t> Firmware::ReadRegion(Region region, std::size_t offset,

@@ -104,6 +104,10 @@ public:
     void InjectFault(FaultRule rule);
     void ClearFaults();
 
+    // The most recent frames (at most kLogCapacity, oldest first), and how
+    // many arrived since the last ClearLog. A devsim left streaming lighting
+    // for days must not grow without bound.
+    static constexpr std::size_t kLogCapacity = 8192;
     std::vector<LoggedFrame> ReceivedFrames() const;
     std::size_t ReceivedCount() const;
     void ClearLog();
@@ -125,7 +129,8 @@ private:
     DeviceModel m_model;
     std::array<std::vector<uint8_t>, kRegionCount> m_regions;
     std::deque<FaultRule> m_faults;
-    std::vector<LoggedFrame> m_log;
+    std::deque<LoggedFrame> m_log;
+    std::size_t m_received = 0;
     bool m_inReach = true;
     bool m_transferOpen = false;
     bool m_hostLighting = false;

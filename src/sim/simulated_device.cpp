@@ -1,8 +1,13 @@
 #include "sim/simulated_device.h"
 
+#include <array>
 #include <vector>
 
 namespace sim {
+
+namespace {
+constexpr uint8_t kConsumerReportId = 3;
+}  // namespace
 
 SimulatedDevice::SimulatedDevice(Key, DeviceModel model) : m_firmware(std::move(model)) {}
 
@@ -65,6 +70,17 @@ platform::Status SimulatedDevice::Replug() {
 
 bool SimulatedDevice::IsPlugged() const {
     return m_endpoint->IsPlugged();
+}
+
+platform::Status SimulatedDevice::SendConsumerKey(uint16_t usage) {
+    // Report id 3 carries one 16-bit usage; 0 is the release.
+    const std::array<uint8_t, 3> press{kConsumerReportId, static_cast<uint8_t>(usage & 0xFF),
+                                       static_cast<uint8_t>(usage >> 8)};
+    const std::array<uint8_t, 3> release{kConsumerReportId, 0, 0};
+    if (platform::Status st = m_endpoint->SendInputReport(press); !st) {
+        return st;
+    }
+    return m_endpoint->SendInputReport(release);
 }
 
 }  // namespace sim

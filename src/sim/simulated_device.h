@@ -41,6 +41,10 @@ public:
     platform::Status Replug();
     bool IsPlugged() const;
 
+    // A key press and release on the event collection (consumer page usage,
+    // e.g. 0xE9 volume up), as the device sends for its media keys.
+    platform::Status SendConsumerKey(uint16_t usage);
+
     // Construction goes through Serve; the key keeps it there.
     struct Key {
         explicit Key() = default;

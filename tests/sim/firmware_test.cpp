@@ -82,6 +82,21 @@ TEST(SimFirmware, FaultRulesSkipAndCountMatchingFrames) {
     EXPECT_EQ(fw.ReceivedCount(), 5u);
 }
 
+TEST(SimFirmware, LogKeepsTheLatestFramesAndCountsAll) {
+    Firmware fw(sim::KeyboardModel());
+    const std::size_t total = Firmware::kLogCapacity + 10;
+    for (std::size_t i = 0; i < total; ++i) {
+        const auto frame = BuildFrame(Command::StreamLightFrame, 3, static_cast<uint16_t>(i % 400),
+                                      std::vector<uint8_t>{1, 2, 3});
+        fw.HandleOutputReport(Bytes(frame));
+    }
+    const auto frames = fw.ReceivedFrames();
+    EXPECT_EQ(fw.ReceivedCount(), total);
+    ASSERT_EQ(frames.size(), Firmware::kLogCapacity);
+    EXPECT_EQ(frames.back().Offset(), (total - 1) % 400);
+    EXPECT_EQ(frames.front().Offset(), 10u);
+}
+
 TEST(SimFirmware, IgnoresReportsThatAreNotFrames) {
     Firmware fw(sim::KeyboardModel());
     const std::vector<uint8_t> shortReport{0x04, 0, 0, 0x01};

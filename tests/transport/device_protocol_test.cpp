@@ -141,6 +141,14 @@ TEST_F(ProtocolTest, EdgeCases) {
          -101,
          {{0x01, 0, 0}},
          FaultRule{.fault = Fault::OutOfReach}},
+        {"a write that fails gives -1",
+         Via::Cable,
+         [](CDeviceProtocol& p) {
+             p.Channel1().Close();
+             return p.BeginTransfer();
+         },
+         -1,
+         {}},
         {"CheckLink on the cable sends nothing",
          Via::Cable,
          [](CDeviceProtocol& p) { return p.CheckLink() ? 1 : 0; },
@@ -378,6 +386,35 @@ TEST_F(ProtocolTest, InjectedFaultsGiveReturnCodes) {
         }
         // The protocol is not left confused: the next exchange is fine.
         EXPECT_EQ(p.BeginTransfer(), 1);
+    }
+}
+
+// The faults a receiver answers at once, on a chunked read through it. (The
+// ones that end in a time-out cost 5 s per read there; the cable covers them.)
+TEST_F(ProtocolTest, ReceiverFaults) {
+    struct Row {
+        Fault fault;
+        int code;
+        std::size_t frames;
+    };
+    const Row rows[] = {
+        {Fault::Rejected, -102, 1},   {Fault::StatusError, -102, 1}, {Fault::SecondError, -103, 1},
+        {Fault::OutOfReach, -101, 1}, {Fault::EchoThenAnswer, 1, 2},
+    };
+    CDeviceProtocol p;
+    OpenReceiver(p);
+    sim::Firmware& fw = m_receiver->Core();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.fault));
+        fw.ClearLog();
+        fw.InjectFault({.fault = row.fault, .command = 0x03});
+        std::array<uint8_t, 34> info{};
+        EXPECT_EQ(p.ReadDeviceInfo(info), row.code);
+        EXPECT_EQ(fw.ReceivedCount(), row.frames);
+        if (row.code == 1) {
+            EXPECT_EQ(std::vector<uint8_t>(info.begin(), info.end()),
+                      fw.ReadRegion(Region::Info, 0, 34));
+        }
     }
 }
 

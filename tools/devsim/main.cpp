@@ -58,6 +58,8 @@ constexpr const char* kUsage =
     "                        second-error out-of-reach wrong-echo short long\n"
     "                        garbage foreign unplug\n"
     "  frames N              number of frames the device received, and the last one\n"
+    "  key N USAGE           press and release a media key (consumer usage in hex,\n"
+    "                        e.g. e9 volume up) on the event collection\n"
     "  quit                  stop, as SIGINT does\n";
 
 struct Served {
@@ -132,8 +134,8 @@ public:
             std::fflush(stdout);
             return true;
         }
-        static constexpr std::string_view kDeviceVerbs[] = {"unplug", "plug",  "toggle",
-                                                            "reach",  "fault", "frames"};
+        static constexpr std::string_view kDeviceVerbs[] = {"unplug", "plug",   "toggle", "reach",
+                                                            "fault",  "frames", "key"};
         if (std::find(std::begin(kDeviceVerbs), std::end(kDeviceVerbs), verb) ==
             std::end(kDeviceVerbs)) {
             Reply("error: unknown command '%s' (see 'help')", verb.c_str());
@@ -165,6 +167,21 @@ public:
                   state == "on" ? "in reach" : "out of reach");
         } else if (verb == "fault") {
             SetFault(*s, in);
+        } else if (verb == "key") {
+            std::string usage;
+            in >> usage;
+            char* end = nullptr;
+            const unsigned long code = std::strtoul(usage.c_str(), &end, 16);
+            if (usage.empty() || end == nullptr || *end != '\0' || code > 0xFFFF) {
+                Reply("error: key takes a consumer usage in hexadecimal, e.g. e9");
+                return true;
+            }
+            if (const platform::Status st = s->device->SendConsumerKey(static_cast<uint16_t>(code));
+                !st) {
+                Reply("error: %s", st.error().message.c_str());
+            } else {
+                Reply("%s sent key %04lx", s->name.c_str(), code);
+            }
         } else if (verb == "frames") {
             const auto frames = s->device->Core().ReceivedFrames();
             if (frames.empty()) {
