@@ -140,6 +140,7 @@ void CMainWnd::InitWindow() {
     resources->SetTextQueryInterface(this);
     if (platform::Status loaded = resources->LoadLanguage("lan_cn.xml"); !loaded)
         platform::Trace("MAIN_WND language: " + loaded.error().message);
+    RegisterForSkinChanges();
     m_closeBtn = FindControl("closebtn");
     m_maxBtn = FindControl("maxbtn");
     m_restoreBtn = FindControl("restorebtn");

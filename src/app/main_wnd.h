@@ -204,6 +204,7 @@ public:
 
 private:
     // Later work: devices, child windows, hook, audio recorder.
+    void RegisterForSkinChanges();
     void BuildDeviceUis();
     void StartDiscovery();
     void StartRecorderWatchdog();

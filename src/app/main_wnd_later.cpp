@@ -89,6 +89,9 @@ void CMainWnd::SetKeyCaptureHook(bool install) {
     m_keyCaptureHook = install;
 }
 
+// Skin and language: the background chooser's notices.
+void CMainWnd::RegisterForSkinChanges() {}
+
 // Child windows: settings, about, the macro editor's menu items.
 void CMainWnd::ForwardToSettingsWindow(uint32_t, uintptr_t, intptr_t) {}
 void CMainWnd::OpenSettingsWindow(bool) {}

@@ -2,6 +2,8 @@
 // start across two real processes.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -142,6 +144,24 @@ TEST(StartupTest, MissingSkinEndsWithoutAWindow) {
     platform::TraceCapture trace;
     EXPECT_EQ(app::QuillonMain(options), 0);
     EXPECT_FALSE(created);
+    EXPECT_TRUE(trace.Contains("teardown: fonts"));
+}
+
+TEST(StartupTest, StopSignalEndsTheProgramInOrder) {
+    testsupport::TempEnv env;
+    ProgramFolder program(env.Root());
+    ScopedEnv programDir("QUILLON_PROGRAM_DIR", program.Path().string());
+    app::HeadlessBackend backend;
+    app::StartupOptions options;
+    options.backend = &backend;
+    options.onWindowCreated = [](app::CMainWnd&) {
+        // The signal stays blocked in every thread of the program but its watcher.
+        ui::CPaintManagerUI::GetMessageLoop()->PostTask([] { ::kill(::getpid(), SIGTERM); });
+    };
+    platform::TraceCapture trace;
+    EXPECT_EQ(app::QuillonMain(options), 0);
+    EXPECT_TRUE(trace.Contains("asked to stop (signal 15)"));
+    EXPECT_TRUE(trace.Contains("MAIN_WND destroy"));
     EXPECT_TRUE(trace.Contains("teardown: fonts"));
 }
 
