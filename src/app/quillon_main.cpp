@@ -11,6 +11,7 @@
 #include "app/main_wnd.h"
 #include "app/private_font.h"
 #include "app/shutdown_signals.h"
+#include "app/sleep_watcher.h"
 #include "platform/message_bus.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
@@ -96,6 +97,7 @@ void RunFirstInstance(const StartupOptions& options, IUiBackend& backend,
                            kMainWindowHeight)) {
             window->CenterWindow();
             ShutdownSignals signals(loop, window->GetHWND());
+            SleepWatcher sleep(loop, window->GetHWND());
             if (options.onWindowCreated)
                 options.onWindowCreated(*window);
             platform::Trace("startup: message loop");

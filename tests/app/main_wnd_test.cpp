@@ -12,6 +12,7 @@
 
 #include "app/app_messages.h"
 #include "app/daruvivo_report.h"
+#include "app/sleep_watcher.h"
 #include "platform/registered_messages.h"
 #include "platform/trace.h"
 #include "support/temp_env.h"
@@ -557,6 +558,17 @@ TEST_F(MainWndTest, SleepingSystemIgnoresTheProgramsMessages) {
     EXPECT_TRUE(wnd->IsAwake());
     Send(app::kMsgShowSettingProgress);
     EXPECT_TRUE(Find("setting_progress")->IsVisible());
+}
+
+TEST_F(MainWndTest, LogindSleepSignalsReachTheWindow) {
+    Start();
+    app::SleepWatcher watcher(ui.Loop(), wnd->GetHWND());
+    watcher.Deliver(true);  // PrepareForSleep(true): going to sleep
+    ui.Advance(0);
+    EXPECT_FALSE(wnd->IsAwake());
+    watcher.Deliver(false);  // PrepareForSleep(false): woken up
+    ui.Advance(0);
+    EXPECT_TRUE(wnd->IsAwake());
 }
 
 TEST_F(MainWndTest, SmallProgramMessages) {
