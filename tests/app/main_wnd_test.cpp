@@ -40,28 +40,18 @@ public:
     };
 
     BusPeer(const platform::MessageBus& bus, std::string name) {
-        std::mutex started;
-        std::unique_lock lock(started);
-        bool ready = false;
-        std::condition_variable cv;
-        m_thread = std::thread([&, name] {
-            platform::MessageLoop loop;
-            const WindowHandle handle = loop.Register(this);
-            auto endpoint = platform::BusEndpoint::Open(bus, name, loop, handle);
-            {
-                std::lock_guard guard(started);
-                m_loop = &loop;
-                ready = true;
-            }
-            cv.notify_one();
-            if (endpoint)
-                loop.Run();
-        });
-        cv.wait(lock, [&] { return ready; });
+        // Set up here, run on the peer's own thread (Run makes it the loop's).
+        const WindowHandle handle = m_loop.Register(this);
+        auto endpoint = platform::BusEndpoint::Open(bus, std::move(name), m_loop, handle);
+        EXPECT_TRUE(endpoint);
+        if (endpoint)
+            m_endpoint = std::move(*endpoint);
+        m_thread = std::thread([this] { m_loop.Run(); });
     }
     ~BusPeer() {
-        m_loop->Quit(0);
+        m_loop.Quit(0);
         m_thread.join();
+        m_endpoint.reset();
     }
 
     intptr_t HandleMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override {
@@ -99,7 +89,8 @@ public:
 private:
     std::mutex m_mutex;
     std::vector<Received> m_received;
-    platform::MessageLoop* m_loop = nullptr;
+    platform::MessageLoop m_loop;
+    std::unique_ptr<platform::BusEndpoint> m_endpoint;
     std::thread m_thread;
 };
 
