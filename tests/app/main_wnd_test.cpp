@@ -606,10 +606,17 @@ TEST_F(MainWndTest, SavedLanguageIsAppliedAtStartAndSwitchedByMessage) {
     EXPECT_EQ(wnd->CurrentLanguageIndex(), 0);
     EXPECT_EQ(Find("nodevice_ok_btn")->GetText(), "OK");
     EXPECT_EQ(store.GetDword("SOFTWARE\\Quillon", "LANGUAGE"), 520u);
+    // The same language again does nothing: no fonts, no saving.
+    ASSERT_TRUE(store.DeleteValue("SOFTWARE\\Quillon", "LANGUAGE"));
+    wnd->GetPaintManager().RemoveAllFonts();
+    Send(app::kMsgSwitchLanguage, 0);
+    EXPECT_FALSE(store.GetDword("SOFTWARE\\Quillon", "LANGUAGE"));
+    EXPECT_EQ(wnd->GetPaintManager().GetFontInfo(50), nullptr);
     // An index without a language changes nothing.
     Send(app::kMsgSwitchLanguage, 9);
     EXPECT_EQ(wnd->CurrentLanguageIndex(), 0);
-    EXPECT_EQ(store.GetDword("SOFTWARE\\Quillon", "LANGUAGE"), 520u);
+    EXPECT_FALSE(store.GetDword("SOFTWARE\\Quillon", "LANGUAGE"));
+    EXPECT_EQ(Find("nodevice_ok_btn")->GetText(), "OK");
 }
 
 TEST_F(MainWndTest, DestroyJoinsEveryWorkerEvenOneBlockedInASend) {

@@ -6,11 +6,14 @@
 #include <atomic>
 #include <fstream>
 
+#include "app/app_messages.h"
+#include "app/control_registry.h"
 #include "app/daruvivo_report.h"
 #include "app/language_settings.h"
 #include "app/window_geometry.h"
 #include "app/worker_slots.h"
 #include "platform/message_loop.h"
+#include "platform/registered_messages.h"
 #include "support/temp_env.h"
 #include "ui/menu.h"
 
@@ -98,6 +101,55 @@ TEST(WindowRulesTest, DaruVivoBlockListsTheDeviceKinds) {
         EXPECT_EQ(block[i], expected[i]) << "byte " << i;
     for (size_t i = sizeof expected; i < block.size(); ++i)
         ASSERT_EQ(block[i], 0) << "byte " << i;
+}
+
+TEST(StartupTablesTest, MessagesAndControlClassesKeepTheirNames) {
+    ASSERT_TRUE(app::RegisterActivationMessage());
+    ASSERT_TRUE(app::RegisterGuidMessages());
+    EXPECT_EQ(platform::RegisteredMessageName(app::Messages().activation.load()), "Quillon");
+    const char* guids[] = {
+        "{4695579F-999A-41d4-9FAF-EFFCE93EBF15}", "{4695579F-999A-41d4-9FAF-EFFCE93EBF16}",
+        "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}", "{4695579F-999A-41d4-9FAF-EFFCE93EBF18}",
+        "{4695579F-999A-41d4-9FAF-EFFCE93EBE19}",  // not F19: peers use this name
+    };
+    for (size_t i = 0; i < std::size(guids); ++i)
+        EXPECT_EQ(platform::RegisteredMessageName(app::Messages().guid[i].load()), guids[i]) << i;
+
+    const std::vector<std::string> classes = {
+        "CCircleProgressUI",
+        "CChartViewUI",
+        "CWndUI",
+        "CSelectPanelUI",
+        "CDeviceKeyButtonUI",
+        "CCloudShareListItemUI",
+        "CUpdateInfoListItemUI",
+        "CDeviceOptionUI",
+        "CMpDevicePowerUI",
+        "CComboEditContainerElementUI",
+        "CHandImgButtonUI",
+        "CHandImgSelectButtonUI",
+        "CRedioMacroButtonUI",
+        "CAudioRecordUI",
+        "CLightControlUI",
+        "CMacroControlUI",
+        "CKeySetControlUI",
+        "CDeviceProfileUI",
+        "CShootControlUI",
+        "CMagicControlUI",
+        "CVoice6533ControlUI",
+        "CNorvalisUSBDevice",
+        "CNorvalisMousePadDevice",
+        "CNorvalisDO6533Device",
+    };
+    std::vector<std::string> names;
+    int withCode = 0;
+    for (const app::ControlClassRow& row : app::ControlClassTable()) {
+        names.emplace_back(row.name);
+        withCode += row.create != nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(names, classes);
+    // Only classes the program has are registered.
+    EXPECT_EQ(app::RegisterControlClasses(), withCode);
 }
 
 TEST(WorkerSlotsTest, StopAllJoinsWorkersBlockedInASend) {
