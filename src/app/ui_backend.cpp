@@ -7,20 +7,15 @@
 
 namespace app {
 
-ui::UiRect HeadlessDesktop::MonitorRect(const ui::UiRect&) const {
-    // The headless hosts' screen; the work area and the monitor are one there.
-    return ui::HeadlessWindowHost().GetScreenRect();
-}
-
-std::unique_ptr<IUiBackend> ChooseUiBackend() {
+std::unique_ptr<ui::IUiBackend> ChooseUiBackend() {
     const char* forced = std::getenv("QUILLON_UI");
     const bool headless = forced != nullptr && std::strcmp(forced, "headless") == 0;
     if (!headless) {
-        if (std::unique_ptr<IUiBackend> desktop = CreateDesktopBackend())
+        if (std::unique_ptr<ui::IUiBackend> desktop = CreateDesktopBackend())
             return desktop;
     }
     platform::Trace("ui backend: headless");
-    return std::make_unique<HeadlessBackend>();
+    return std::make_unique<ui::HeadlessBackend>();
 }
 
 }  // namespace app
