@@ -21,9 +21,14 @@ platform::Event* WorkerSlots::StopEvent(size_t slot) {
 }
 
 void WorkerSlots::StopAll(platform::MessageLoop* loop) {
-    for (auto& worker : m_slots)
+    bool anyRunning = false;
+    for (auto& worker : m_slots) {
         worker.RequestStop();
-    if (loop != nullptr)
+        anyRunning = anyRunning || worker.Running();
+    }
+    // Releasing ends cross-thread sends on the loop for good: only when a
+    // worker could be waiting in one.
+    if (loop != nullptr && anyRunning)
         loop->ReleaseSenders();
     for (size_t i = 0; i < m_slots.size(); ++i) {
         if (!m_slots[i].Running())
