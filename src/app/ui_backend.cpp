@@ -1,5 +1,6 @@
 #include "app/ui_backend.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +15,8 @@ std::unique_ptr<ui::IUiBackend> ChooseUiBackend() {
         if (std::unique_ptr<ui::IUiBackend> desktop = CreateDesktopBackend())
             return desktop;
     }
+    if (!headless)
+        std::fprintf(stderr, "Quillon: no desktop to show the window on; running headless\n");
     platform::Trace("ui backend: headless");
     return std::make_unique<ui::HeadlessBackend>();
 }

@@ -340,6 +340,25 @@ TEST_F(MainWndTest, EveryRoutingRowReachesItsHandler) {
     EXPECT_EQ(wnd->LastRoute(), "");
 }
 
+TEST_F(MainWndTest, LayoutTagsOfTheProgramCreateTheirControls) {
+    Start();
+    testsupport::TempDir skin;
+    std::filesystem::create_directories(skin.Path() / "XML" / "CustomControlXML");
+    std::ofstream(skin.Path() / "XML" / "CustomControlXML" / "DeviceProfile.xml")
+        << R"(<VerticalLayout name="profile_panel"><Button name="device_add_btn"/></VerticalLayout>)";
+    ui::CPaintManagerUI::SetResourcePath(skin.Path().string() + "/");
+    // Tags ignore case; built from their layout file.
+    std::unique_ptr<ui::CControlUI> panel = wnd->CreateControl("deviceprofileUI");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->GetName(), "profile_panel");
+    // A layout file that is missing, a class not in the program yet, the
+    // library's own tags: nothing.
+    EXPECT_EQ(wnd->CreateControl("LightSetControlUI"), nullptr);
+    EXPECT_EQ(wnd->CreateControl("CircleProgress"), nullptr);
+    EXPECT_EQ(wnd->CreateControl("Button"), nullptr);
+    EXPECT_EQ(wnd->CreateControl(""), nullptr);
+}
+
 TEST_F(MainWndTest, FittingScalesTheWindowToItsMonitor) {
     Start();
     EXPECT_EQ(wnd->GetWindowRect().Width(), 800);
