@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjsoncpp-dev libpugixml-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
-  libasound2-dev libpulse-dev libudev-dev libfftw3-dev
+  libasound2-dev libpulse-dev libudev-dev libfftw3-dev libsystemd-dev
   libx11-dev libxi-dev
   fonts-noto-cjk fonts-noto-core
   clang libclang-rt-14-dev

@@ -1,0 +1,5 @@
+#include "app/quillon_main.h"
+
+int main() {
+    return app::QuillonMain();
+}
