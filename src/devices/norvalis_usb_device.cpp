@@ -63,8 +63,9 @@ CNorvalisUSBDevice::~CNorvalisUSBDevice() {
     StopLightThread();
     for (int slot = 0; slot < 2; ++slot)
         CloseEventCollection(slot == 0 ? 0 : 9);
-    if (m_loop != nullptr && m_loopHandle != platform::kNoWindow)
-        m_loop->Unregister(m_loopHandle);
+    platform::MessageLoop* loop = m_loop.load();
+    if (loop != nullptr && m_loopHandle.load() != platform::kNoWindow)
+        loop->Unregister(m_loopHandle.load());
 }
 
 // ---- Picture
@@ -431,13 +432,14 @@ bool CNorvalisUSBDevice::IsEventCollectionOpen(int kind) const {
 }
 
 bool CNorvalisUSBDevice::EnsureLoopTarget() {
-    if (m_loopHandle != platform::kNoWindow)
+    if (m_loopHandle.load() != platform::kNoWindow)
         return true;
-    m_loop = ui::CPaintManagerUI::GetMessageLoop();
-    if (m_loop == nullptr)
+    platform::MessageLoop* loop = ui::CPaintManagerUI::GetMessageLoop();
+    if (loop == nullptr)
         return false;
-    m_loopHandle = m_loop->Register(this);
-    return m_loopHandle != platform::kNoWindow;
+    m_loop.store(loop);
+    m_loopHandle.store(loop->Register(this));
+    return m_loopHandle.load() != platform::kNoWindow;
 }
 
 bool CNorvalisUSBDevice::OpenEventCollection(std::string_view path, int kind) {
@@ -519,8 +521,10 @@ uint32_t CNorvalisUSBDevice::RefreshDelayMs() const {
 }
 
 void CNorvalisUSBDevice::RequestRefresh(uint32_t delayMs) {
-    if (m_loop != nullptr && m_loopHandle != platform::kNoWindow)
-        m_loop->Post(m_loopHandle, kMsgStartRefreshTimer, delayMs);
+    platform::MessageLoop* loop = m_loop.load();
+    const platform::WindowHandle handle = m_loopHandle.load();
+    if (loop != nullptr && handle != platform::kNoWindow)
+        loop->Post(handle, kMsgStartRefreshTimer, delayMs);
 }
 
 intptr_t CNorvalisUSBDevice::HandleMessage(uint32_t msg, uintptr_t wParam, intptr_t) {

@@ -253,6 +253,9 @@ protected:
         return {m_presentedFrame.data(), m_presentedFrameSize};
     }
 
+    // One lighting record per light, zeroed when the light count is set.
+    std::vector<profiles::LightModeRecord>& LightRecords() { return m_lightRecords; }
+
     // Locks for the subclasses' profile data and light lists.
     platform::CriticalSection m_profileLock;
     platform::CriticalSection m_lightListLock;
@@ -317,8 +320,9 @@ private:
     std::atomic<uint64_t> m_lightPasses{0};
     std::array<EventChannel, 2> m_eventChannels;
 
-    platform::MessageLoop* m_loop = nullptr;
-    platform::WindowHandle m_loopHandle = platform::kNoWindow;
+    // Set on the UI thread, read by the event threads.
+    std::atomic<platform::MessageLoop*> m_loop{nullptr};
+    std::atomic<platform::WindowHandle> m_loopHandle{platform::kNoWindow};
 };
 
 // Registers the device base with the control factory ("CNorvalisUSBDevice", and
