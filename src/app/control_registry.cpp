@@ -3,27 +3,35 @@
 #include <array>
 #include <string>
 
+#include "controls/device_picture.h"
+#include "controls/hand_image_buttons.h"
+#include "devices/norvalis_usb_device.h"
 #include "platform/trace.h"
 
 namespace app {
 
 namespace {
 
+template <class T>
+std::unique_ptr<ui::CControlUI> Make() {
+    return std::make_unique<T>();
+}
+
 // Later work fills in the create functions as the classes arrive.
 constexpr std::array<ControlClassRow, 24> kControlClasses = {{
     {"CCircleProgressUI", nullptr},
     {"CChartViewUI", nullptr},
     {"CWndUI", nullptr},
-    {"CSelectPanelUI", nullptr},
-    {"CDeviceKeyButtonUI", nullptr},
+    {"CSelectPanelUI", &Make<ui::CSelectPanelUI>},
+    {"CDeviceKeyButtonUI", &Make<ui::CDeviceKeyButtonUI>},
     {"CCloudShareListItemUI", nullptr},
     {"CUpdateInfoListItemUI", nullptr},
     {"CDeviceOptionUI", nullptr},
     {"CMpDevicePowerUI", nullptr},
     {"CComboEditContainerElementUI", nullptr},
-    {"CHandImgButtonUI", nullptr},
-    {"CHandImgSelectButtonUI", nullptr},
-    {"CRedioMacroButtonUI", nullptr},
+    {"CHandImgButtonUI", &Make<ui::CHandImgButtonUI>},
+    {"CHandImgSelectButtonUI", &Make<ui::CHandImgSelectButtonUI>},
+    {"CRedioMacroButtonUI", &Make<ui::CRedioMacroButtonUI>},
     {"CAudioRecordUI", nullptr},
     {"CLightControlUI", nullptr},
     {"CMacroControlUI", nullptr},
@@ -32,7 +40,7 @@ constexpr std::array<ControlClassRow, 24> kControlClasses = {{
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", nullptr},
     {"CVoice6533ControlUI", nullptr},
-    {"CNorvalisUSBDevice", nullptr},
+    {"CNorvalisUSBDevice", &Make<devices::CNorvalisUSBDevice>},
     {"CNorvalisMousePadDevice", nullptr},
     {"CNorvalisDO6533Device", nullptr},
 }};

@@ -6,6 +6,8 @@
 #include "app/app_messages.h"
 #include "app/daruvivo_report.h"
 #include "app/window_geometry.h"
+#include "controls/device_picture.h"
+#include "controls/hand_image_buttons.h"
 #include "platform/trace.h"
 #include "ui/builder.h"
 #include "ui/controls.h"
@@ -27,14 +29,19 @@ struct ControlTag {
     std::string_view layout;
 };
 
+template <class T>
+std::unique_ptr<ui::CControlUI> MakeControl() {
+    return std::make_unique<T>();
+}
+
 constexpr ControlTag kControlTags[] = {
     {"CircleProgress", nullptr, {}},
-    {"SelectPanel", nullptr, {}},
-    {"DeviceKeyButton", nullptr, {}},
-    {"HandImgButton", nullptr, {}},
+    {"SelectPanel", &MakeControl<ui::CSelectPanelUI>, {}},
+    {"DeviceKeyButton", &MakeControl<ui::CDeviceKeyButtonUI>, {}},
+    {"HandImgButton", &MakeControl<ui::CHandImgButtonUI>, {}},
     {"AudioRecord", nullptr, {}},
-    {"HandImgSelectButton", nullptr, {}},
-    {"RedioMacroButton", nullptr, {}},
+    {"HandImgSelectButton", &MakeControl<ui::CHandImgSelectButtonUI>, {}},
+    {"RedioMacroButton", &MakeControl<ui::CRedioMacroButtonUI>, {}},
     {"ComboEditContainerElement", nullptr, {}},
     {"NorvalisMousePadDevice", nullptr, {}},
     {"NorvalisDO6533Device", nullptr, {}},

@@ -357,6 +357,13 @@ TEST_F(MainWndTest, LayoutTagsOfTheProgramCreateTheirControls) {
     EXPECT_EQ(wnd->CreateControl("CircleProgress"), nullptr);
     EXPECT_EQ(wnd->CreateControl("Button"), nullptr);
     EXPECT_EQ(wnd->CreateControl(""), nullptr);
+    // The device picture controls are built by the window itself.
+    for (const char* tag : {"SelectPanel", "deviceKeyButton", "HandImgButton",
+                            "HandImgSelectButton", "RedioMacroButton"}) {
+        std::unique_ptr<ui::CControlUI> control = wnd->CreateControl(tag);
+        ASSERT_NE(control, nullptr) << tag;
+        EXPECT_TRUE(ui::EqualsNoCase(control->GetClass(), tag)) << tag;
+    }
 }
 
 TEST_F(MainWndTest, FittingScalesTheWindowToItsMonitor) {

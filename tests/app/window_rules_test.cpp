@@ -148,8 +148,13 @@ TEST(StartupTablesTest, MessagesAndControlClassesKeepTheirNames) {
         withCode += row.create != nullptr ? 1 : 0;
     }
     EXPECT_EQ(names, classes);
-    // Only classes the program has are registered.
+    // Only classes the program has are registered, and layouts can name them.
     EXPECT_EQ(app::RegisterControlClasses(), withCode);
+    for (const char* name :
+         {"CSelectPanelUI", "CDeviceKeyButtonUI", "CHandImgButtonUI", "CHandImgSelectButtonUI",
+          "CRedioMacroButtonUI", "CNorvalisUSBDevice"}) {
+        EXPECT_NE(ui::CControlFactory::GetInstance()->CreateControl(name), nullptr) << name;
+    }
 }
 
 TEST(WorkerSlotsTest, StopAllJoinsWorkersBlockedInASend) {
