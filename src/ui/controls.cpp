@@ -392,9 +392,10 @@ void CProgressUI::PaintStatusImage(IRenderEngine& render) {
     if ((m_foreColor & 0xFF000000u) != 0)
         render.FillRect(rc, m_foreColor);
     if (!m_foreImage.IsEmpty()) {
-        ImageDescription d = m_foreImage;
-        d.dest = rc.Offset(-m_rcItem.left, -m_rcItem.top);
-        render.DrawImage(m_rcItem, d, 0, 255);
+        // The bar picture spans the whole control; the value uncovers part of it.
+        render.PushClip(rc);
+        render.DrawImage(m_rcItem, m_foreImage, 0, 255);
+        render.PopClip();
     }
 }
 
@@ -652,6 +653,32 @@ bool CEditUI::InsertText(std::string_view text) {
     if (!changed)
         return false;
     CLabelUI::SetText(next);
+    Notify(notify::kTextChanged);
+    return true;
+}
+
+bool CEditUI::SetTextByUser(std::string_view text) {
+    if (m_readOnly || !IsEnabled())
+        return false;
+    const std::string before = m_text;
+    std::string kept;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        len = std::min(len, text.size() - i);
+        uint32_t cp = c;
+        if (len > 1) {
+            cp = c & (0xFF >> (len + 1));
+            for (size_t k = 1; k < len; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        i += len;
+        if (Accepts(cp) && static_cast<int>(Utf8Length(kept)) < m_maxChar)
+            Utf8Append(kept, cp);
+    }
+    if (kept == before)
+        return false;
+    CLabelUI::SetText(kept);
     Notify(notify::kTextChanged);
     return true;
 }

@@ -216,6 +216,9 @@ public:
     // when something was inserted. Returns false when nothing fitted.
     bool InsertText(std::string_view text);
     bool Backspace();
+    // What a native editor hands over: the whole new text, kept within the
+    // limits; "textchanged" when it differs. Returns whether it changed.
+    bool SetTextByUser(std::string_view text);
     bool IsTabStop() const override { return true; }
 
     void DoEvent(TEventUI& event) override;

@@ -445,8 +445,16 @@ AttrResult CComboUI::SetAttribute(std::string_view name, std::string_view value)
              auto s = ParseSize(v);
              return s ? (c.m_dropBoxSize = *s, true) : false;
          }},
-        {"itemselectedbkcolor", [](C&, std::string_view v) { return ParseColor(v).has_value(); }},
-        {"itemhotbkcolor", [](C&, std::string_view v) { return ParseColor(v).has_value(); }},
+        {"itemselectedbkcolor",
+         [](C& c, std::string_view v) {
+             auto x = ParseColor(v);
+             return x ? (c.m_itemSelectedBkColor = *x, true) : false;
+         }},
+        {"itemhotbkcolor",
+         [](C& c, std::string_view v) {
+             auto x = ParseColor(v);
+             return x ? (c.m_itemHotBkColor = *x, true) : false;
+         }},
     };
     AttrResult r = kTable.Apply(*this, name, value);
     if (r != AttrResult::Unknown)

@@ -111,6 +111,9 @@ public:
     std::string GetText() const override;
 
     bool IsDropped() const { return m_dropped; }
+    UiSize GetDropBoxSize() const { return m_dropBoxSize; }
+    uint32_t GetItemSelectedBkColor() const { return m_itemSelectedBkColor; }
+    uint32_t GetItemHotBkColor() const { return m_itemHotBkColor; }
     // Opens or closes the drop-down ("dropdown" when it opens).
     void ShowDropDown(bool show);
     // The backend shows drop-downs; headless ones are only a state.
@@ -131,6 +134,8 @@ private:
     int m_curSel = -1;
     bool m_dropped = false;
     UiSize m_dropBoxSize{0, 150};
+    uint32_t m_itemSelectedBkColor = 0;
+    uint32_t m_itemHotBkColor = 0;
     ImageDescription m_normalImage;
     ImageDescription m_hotImage;
     ImageDescription m_pushedImage;
