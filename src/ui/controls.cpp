@@ -269,6 +269,8 @@ AttrResult COptionUI::SetAttribute(std::string_view name, std::string_view value
          }},
         {"selectedimage", [](C& c, std::string_view v) { return c.SetSelectedImage(v); }},
         {"selectedhotimage", [](C& c, std::string_view v) { return c.SetSelectedHotImage(v); }},
+        {"selecteddisabledimage",
+         [](C& c, std::string_view v) { return c.SetSelectedDisabledImage(v); }},
         {"selectedtextcolor",
          [](C& c, std::string_view v) {
              return WithColor(v, [&](uint32_t x) { c.SetSelectedTextColor(x); });
@@ -304,7 +306,9 @@ void COptionUI::PaintBkColor(IRenderEngine& render) {
 void COptionUI::PaintStatusImage(IRenderEngine& render) {
     if (m_selected) {
         const ImageDescription* image = &m_selectedImage;
-        if (m_hot && !m_selectedHotImage.IsEmpty())
+        if (!IsEnabled() && !m_selectedDisabledImage.IsEmpty())
+            image = &m_selectedDisabledImage;
+        else if (m_hot && !m_selectedHotImage.IsEmpty())
             image = &m_selectedHotImage;
         if (!image->IsEmpty()) {
             DrawImage(render, *image);

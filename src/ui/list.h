@@ -77,6 +77,8 @@ public:
 
 private:
     void Reindex(int from);
+    void DoInit() override;
+    int m_initialSel = -1;
     int m_curSel = -1;
     uint32_t m_selectedBkColor = 0;
     uint32_t m_hotBkColor = 0;
@@ -128,10 +130,13 @@ public:
 
 protected:
     UiSize LayoutChildren(const UiRect& area) override;
+    // Selects the item a layout named with "selectedid", silently.
+    void DoInit() override;
 
 private:
     void Reindex(int from);
     int m_curSel = -1;
+    int m_initialSel = -1;
     bool m_dropped = false;
     UiSize m_dropBoxSize{0, 150};
     uint32_t m_itemSelectedBkColor = 0;

@@ -634,7 +634,9 @@ void QtWindowHost::SyncEditOverlay() {
         } else {
             m_edit->setValidator(nullptr);
         }
-        const uint32_t bk = edit->GetBkColor() != 0 ? edit->GetBkColor() : 0xFF1B1E25;
+        const uint32_t bk = edit->GetNativeBkColor() != 0 ? edit->GetNativeBkColor()
+                            : edit->GetBkColor() != 0     ? edit->GetBkColor()
+                                                          : 0xFF12151B;
         m_edit->setStyleSheet(QStringLiteral("QLineEdit{background:%1;color:%2;border:none;"
                                              "selection-background-color:#E8364F;"
                                              "selection-color:white;padding:0px;}")
