@@ -50,9 +50,6 @@ std::string LanguageFile(const std::string& language) {
 
 platform::Status PrepareSkin(const std::string& skinDir, const std::string& language) {
     static std::string preparedDir;
-    static std::string preparedLanguage;
-    if (skinDir == preparedDir && language == preparedLanguage)
-        return {};
     ui::CPaintManagerUI::SetResourcePath(skinDir);
     auto* res = ui::CResourceManager::GetInstance();
     res->Release();
@@ -63,9 +60,10 @@ platform::Status PrepareSkin(const std::string& skinDir, const std::string& lang
         if (auto st = res->LoadLanguage(LanguageFile(language)); !st)
             return st;
     }
-    ui::qt::ImageCache::Instance().Clear();
-    preparedDir = skinDir;
-    preparedLanguage = language;
+    if (skinDir != preparedDir) {
+        ui::qt::ImageCache::Instance().Clear();
+        preparedDir = skinDir;
+    }
     return {};
 }
 

@@ -28,7 +28,7 @@ struct Shot {
     std::vector<std::string> standIns;  // tags drawn as plain containers
 };
 
-// Loads res.xml and the language once per skin folder; safe to call repeatedly.
+// Points the library at a skin folder and loads its res.xml and a language.
 platform::Status PrepareSkin(const std::string& skinDir, const std::string& language);
 
 // Needs a QGuiApplication.

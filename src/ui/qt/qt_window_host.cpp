@@ -284,6 +284,10 @@ bool HostWidget::eventFilter(QObject* watched, QEvent* event) {
         m_host->Dispatch(kMsgKeyDown, kKeyEscape, 0);
         return true;
     }
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        m_host->OnEditReturn();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -582,6 +586,15 @@ void QtWindowHost::CommitEdit() {
         m_editTarget->SetTextByUser(m_edit->text().toStdString());
 }
 
+void QtWindowHost::OnEditReturn() {
+    CommitEdit();
+    const std::shared_ptr<bool> alive = m_alive;
+    if (Dispatch(kMsgKeyDown, kKeyReturn, 0) && *alive && m_editTarget != nullptr && m_edit) {
+        // The control may have corrected the text (a number range).
+        m_edit->setText(QString::fromStdString(m_editTarget->GetText()));
+    }
+}
+
 void QtWindowHost::SyncEditOverlay() {
     CPaintManagerUI* pm = PaintManager();
     if (pm == nullptr || !m_widget)
@@ -604,16 +617,6 @@ void QtWindowHost::SyncEditOverlay() {
         QObject::connect(m_edit, &QLineEdit::textEdited, m_widget, [this, alive = m_alive] {
             if (*alive)
                 CommitEdit();
-        });
-        QObject::connect(m_edit, &QLineEdit::returnPressed, m_widget, [this, alive = m_alive] {
-            if (!*alive)
-                return;
-            CommitEdit();
-            if (Dispatch(kMsgKeyDown, kKeyReturn, 0) && *alive) {
-                // The control may have corrected the text (a number range).
-                if (m_editTarget != nullptr && m_edit)
-                    m_edit->setText(QString::fromStdString(m_editTarget->GetText()));
-            }
         });
     }
     const bool retarget = edit != m_editTarget;

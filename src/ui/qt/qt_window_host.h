@@ -91,6 +91,8 @@ public:
     // Shows, moves or hides the native editor to match the focused control.
     void SyncEditOverlay();
     QLineEdit* EditOverlay() const { return m_edit.data(); }
+    // Return in the native editor: the text goes over, then the key.
+    void OnEditReturn();
     void OnGeometryChanged(const QRect& geometry);
     void OnHiddenByQt();
 
