@@ -11,6 +11,7 @@
 
 #include "support/ui_harness.h"
 #include "ui/file_dialog.h"
+#include "ui/menu.h"
 #include "ui/qt/qt_window_host.h"
 #include "ui_qt/qt_test_app.h"
 
@@ -166,6 +167,39 @@ TEST_F(WindowHostTest, ClosingTheWindowFromQtAsksTheWindow) {
     host->Widget()->close();
     QApplication::processEvents();
     EXPECT_FALSE(w->IsWindow());
+}
+
+TEST_F(WindowHostTest, MenuOpensAsAPopUpAndReportsTheChosenItem) {
+    auto owner = Open("<VerticalLayout/>");
+    std::vector<std::string> chosen;
+    owner->onMessage = [&](uint32_t msg, uintptr_t, intptr_t lParam, bool& handled) -> intptr_t {
+        handled = msg == ui::kMsgMenuClick;
+        if (handled)
+            chosen.push_back(reinterpret_cast<const ui::MenuCommand*>(lParam)->name);
+        return 0;
+    };
+    const std::string menuXml =
+        "<Window><Menu><MenuElement name=\"about\" text=\"About\"/>"
+        "<MenuElement name=\"exit\" text=\"Exit\"/></Menu></Window>";
+    for (const bool choose : {true, false}) {
+        ui::CMenuWnd menu;
+        ASSERT_TRUE(menu.Init(owner.get(), menuXml, {150, 150}));
+        QApplication::processEvents();
+        ui::qt::QtWindowHost* h = ui::qt::QtHostOf(&menu);
+        ASSERT_NE(h, nullptr);
+        EXPECT_TRUE(h->Widget()->isVisible());
+        EXPECT_TRUE(h->Widget()->windowFlags().testFlag(Qt::Popup));
+        EXPECT_EQ(h->Widget()->geometry().topLeft(), QPoint(150, 150));
+        if (choose) {
+            // The second row (26 pixels each).
+            QTest::mouseClick(h->Widget(), Qt::LeftButton, {}, QPoint(40, 26 + 13));
+        } else {
+            h->Widget()->close();  // what a click outside a pop-up does
+        }
+        QApplication::processEvents();
+        EXPECT_FALSE(menu.IsOpen());
+    }
+    EXPECT_EQ(chosen, std::vector<std::string>{"exit"});
 }
 
 TEST(FileDialogs, ScriptedAnswersAddTheDefaultExtensionAndCancel) {

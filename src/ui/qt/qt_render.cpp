@@ -77,7 +77,7 @@ QSize ImageCache::NaturalSize(const QString& path) {
 
 const QImage& ImageCache::Get(const QString& path, int svgScale, uint32_t mask) {
     const bool svg = IsSvg(path);
-    const Key key{path, svg ? svgScale : 100, mask};
+    const Key key{path, svg ? svgScale : 100, mask, {}};
     auto it = m_images.find(key);
     if (it != m_images.end())
         return *it;
@@ -106,6 +106,26 @@ const QImage& ImageCache::Get(const QString& path, int svgScale, uint32_t mask) 
     return *m_images.insert(key, img);
 }
 
+const QImage& ImageCache::GetSvgAt(const QString& path, QSize size) {
+    const Key key{path, 0, 0, size};
+    auto it = m_images.find(key);
+    if (it != m_images.end())
+        return *it;
+    QSvgRenderer* r = SvgRenderer(path);
+    if (r == nullptr || size.isEmpty())
+        return m_null;
+    // Sizes come and go (a window resized by hand): keep the cache bounded.
+    if (m_images.size() > 512)
+        m_images.clear();
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    {
+        QPainter p(&img);
+        r->render(&p);
+    }
+    return *m_images.insert(key, img);
+}
+
 void ImageCache::Clear() {
     m_images.clear();
     m_sizes.clear();
@@ -130,6 +150,28 @@ QFont MakeFont(const FontInfo& font, int scale) {
     f.setItalic(font.italic);
     f.setHintingPreference(QFont::PreferVerticalHinting);
     return f;
+}
+
+const QString& QtRenderEngine::ResolvedPath(const std::string& file) {
+    if (m_resourcePath != CPaintManagerUI::GetResourcePath()) {
+        m_resourcePath = CPaintManagerUI::GetResourcePath();
+        m_paths.clear();
+    }
+    auto it = m_paths.find(file);
+    if (it == m_paths.end())
+        it = m_paths.emplace(file, ResolveImagePath(file)).first;
+    return it->second;
+}
+
+const QFont& QtRenderEngine::Font(const FontInfo& font, int scale) {
+    for (const CachedFont& f : m_fonts) {
+        if (f.scale == scale && f.info == font)
+            return f.font;
+    }
+    if (m_fonts.size() >= 64)
+        m_fonts.clear();
+    m_fonts.push_back({font, scale, MakeFont(font, scale)});
+    return m_fonts.back().font;
 }
 
 void QtRenderEngine::Begin(QPainter& painter, int scale) {
@@ -265,7 +307,7 @@ bool QtRenderEngine::DrawImage(const UiRect& rect, const ImageDescription& image
                                uint8_t alpha) {
     if (image.IsEmpty())
         return false;
-    const QString path = ResolveImagePath(image.file);
+    const QString& path = ResolvedPath(image.file);
     const bool svg = IsSvg(path);
     const bool nine = image.corner != UiRect{};
     const bool simpleSvg = svg && image.source.IsEmpty() && !nine && !image.xTiled && !image.yTiled;
@@ -306,7 +348,8 @@ bool QtRenderEngine::DrawImage(const UiRect& rect, const ImageDescription& image
         QPainter* saved = m_painter;
         m_painter = &p;
         if (vector != nullptr) {
-            vector->render(&p, QRectF(target));
+            const QImage& sized = ImageCache::Instance().GetSvgAt(path, target.size());
+            p.drawImage(target.topLeft(), sized);
         } else if (nine) {
             DrawNinePatch(*img, target, src, image.corner, svg ? m_scale : 100, image.hole);
         } else {
@@ -346,7 +389,7 @@ void QtRenderEngine::DrawText(const UiRect& rect, std::string_view text, const F
                               int scale, uint32_t argb, uint32_t align) {
     if (m_painter == nullptr || rect.IsEmpty() || text.empty())
         return;
-    const QFont f = MakeFont(font, scale);
+    const QFont& f = Font(font, scale);
     int flags = 0;
     flags |= (align & kAlignCenter)  ? Qt::AlignHCenter
              : (align & kAlignRight) ? Qt::AlignRight
@@ -372,7 +415,7 @@ void QtRenderEngine::DrawText(const UiRect& rect, std::string_view text, const F
 }
 
 UiSize QtRenderEngine::MeasureText(std::string_view text, const FontInfo& font, int scale) {
-    const QFontMetrics fm(MakeFont(font, scale));
+    const QFontMetrics fm(Font(font, scale));
     return {fm.horizontalAdvance(FromUtf8(text)), fm.height()};
 }
 

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QString>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "ui/render.h"
 
@@ -22,6 +24,8 @@ public:
     // The whole picture at its own size (SVG: at `svgScale` percent of its
     // natural size); null image when the file cannot be read.
     const QImage& Get(const QString& path, int svgScale = 100, uint32_t mask = 0);
+    // An SVG drawn at exactly this size (pictures stretched over a control).
+    const QImage& GetSvgAt(const QString& path, QSize size);
     // The natural size of a picture (SVG: its view box); empty when unreadable.
     QSize NaturalSize(const QString& path);
     void Clear();
@@ -32,10 +36,11 @@ private:
         QString path;
         int scale;
         uint32_t mask;
+        QSize size;  // SVGs drawn at a given size; empty otherwise
         bool operator==(const Key&) const = default;
     };
     friend size_t qHash(const Key& k, size_t seed) {
-        return qHashMulti(seed, k.path, k.scale, k.mask);
+        return qHashMulti(seed, k.path, k.scale, k.mask, k.size.width(), k.size.height());
     }
     QHash<Key, QImage> m_images;
     QHash<QString, QSize> m_sizes;
@@ -70,6 +75,17 @@ public:
     UiSize MeasureText(std::string_view text, const FontInfo& font, int scale) override;
 
 private:
+    // Repaints look up the same files and fonts again and again: keep them.
+    const QString& ResolvedPath(const std::string& file);
+    const QFont& Font(const FontInfo& font, int scale);
+    struct CachedFont {
+        FontInfo info;
+        int scale;
+        QFont font;
+    };
+    std::unordered_map<std::string, QString> m_paths;
+    std::vector<CachedFont> m_fonts;
+    std::string m_resourcePath;  // the paths above belong to this skin folder
     void DrawPart(const QImage& img, const QRect& dst, const QRect& src, bool xTiled, bool yTiled);
     void DrawNinePatch(const QImage& img, const QRect& dst, const QRect& src, const UiRect& corner,
                        int svgScale, bool hole);

@@ -531,6 +531,11 @@ UiRect QtWindowHost::GetScreenRect() const {
     return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
 }
 
+UiPoint QtWindowHost::GetCursorPos() const {
+    const QPoint p = QCursor::pos();
+    return {p.x(), p.y()};
+}
+
 void QtWindowHost::RunModal(CWindowWnd& window) {
     if (!m_widget || m_destroyed)
         return;

@@ -74,6 +74,7 @@ public:
     void ShowToolTip(const std::string& text, const UiRect& near) override;
     void HideToolTip() override;
     UiRect GetScreenRect() const override;
+    UiPoint GetCursorPos() const override;
     void RunModal(CWindowWnd& window) override;
     void Activate() override;
     void Destroy() override;
