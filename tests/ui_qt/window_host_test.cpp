@@ -202,6 +202,25 @@ TEST_F(WindowHostTest, MenuOpensAsAPopUpAndReportsTheChosenItem) {
     EXPECT_EQ(chosen, std::vector<std::string>{"exit"});
 }
 
+TEST_F(WindowHostTest, TrayIconClicksReachItsOwner) {
+    auto owner = Open("<VerticalLayout/>");
+    std::vector<intptr_t> clicks;
+    owner->onMessage = [&](uint32_t msg, uintptr_t, intptr_t lParam, bool& handled) -> intptr_t {
+        handled = msg == 0x0401;
+        if (handled)
+            clicks.push_back(lParam);
+        return 0;
+    };
+    ui::CTrayIcon tray;
+    tray.CreateTrayIcon(owner->GetHWND(), 107, "Quillon");
+    EXPECT_TRUE(tray.IsVisible());
+    tray.OnIconMessage(ui::kMsgLButtonUp);
+    tray.OnIconMessage(ui::kMsgRButtonUp);
+    tray.DeleteTrayIcon();
+    tray.OnIconMessage(ui::kMsgLButtonUp);  // gone: nothing arrives
+    EXPECT_EQ(clicks, (std::vector<intptr_t>{ui::kMsgLButtonUp, ui::kMsgRButtonUp}));
+}
+
 TEST(FileDialogs, ScriptedAnswersAddTheDefaultExtensionAndCancel) {
     ui::ScriptedFileDialogs dialogs;
     ui::SetFileDialogs(&dialogs);
