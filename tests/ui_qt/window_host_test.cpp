@@ -202,6 +202,38 @@ TEST_F(WindowHostTest, MenuOpensAsAPopUpAndReportsTheChosenItem) {
     EXPECT_EQ(chosen, std::vector<std::string>{"exit"});
 }
 
+TEST_F(WindowHostTest, TheCaptionAreaDragsTheWindowButItsButtonsStillClick) {
+    auto w = std::make_unique<TestWindow>(
+        "<Window size=\"300,200\" caption=\"0,0,0,40\"><VerticalLayout>"
+        "<HorizontalLayout height=\"40\"><Control/><Button name=\"close\" width=\"40\"/>"
+        "</HorizontalLayout><Control/></VerticalLayout></Window>");
+    w->onNotify = [this](ui::TNotifyUI& msg) { recorder.Notify(msg); };
+    ASSERT_TRUE(w->Create(nullptr, "t", ui::kStylePopup | ui::kStyleVisible, 0, 100, 100));
+    host = ui::qt::QtHostOf(w.get());
+    QApplication::processEvents();
+    QWidget* widget = host->Widget();
+    EXPECT_TRUE(host->IsCaptionPoint({20, 20}));
+    EXPECT_FALSE(host->IsCaptionPoint({280, 20}));  // the button
+    EXPECT_FALSE(host->IsCaptionPoint({20, 100}));  // below the caption
+
+    const QPoint start = widget->pos();
+    auto send = [&](QEvent::Type type, QPoint local, Qt::MouseButton button,
+                    Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(local), QPointF(widget->mapToGlobal(local)), button, buttons,
+                      Qt::NoModifier);
+        QApplication::sendEvent(widget, &e);
+    };
+    send(QEvent::MouseButtonPress, {20, 20}, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, {50, 35}, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {50, 35}, Qt::LeftButton, Qt::NoButton);
+    QApplication::processEvents();
+    EXPECT_EQ(widget->pos(), start + QPoint(30, 15));
+    EXPECT_EQ(w->GetWindowRect().left, start.x() + 30);
+
+    QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(280, 20));
+    EXPECT_EQ(recorder.Count("click", "close"), 1);
+}
+
 TEST_F(WindowHostTest, TrayIconClicksReachItsOwner) {
     auto owner = Open("<VerticalLayout/>");
     std::vector<intptr_t> clicks;

@@ -377,7 +377,7 @@ void QtWindowHost::PaintInto(QPainter& painter, const QRect& clip) {
     pm->Paint(m_engine, UiRect{clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1});
     m_engine.End();
     // Focus may have moved without input (code called SetFocus).
-    if (m_editTarget != pm->GetFocus())
+    if (m_syncedFocus != pm->GetFocus())
         ScheduleSync();
 }
 
@@ -604,6 +604,7 @@ void QtWindowHost::SyncEditOverlay() {
     CPaintManagerUI* pm = PaintManager();
     if (pm == nullptr || !m_widget)
         return;
+    m_syncedFocus = pm->GetFocus();  // compared only, never used
     auto* edit = m_destroyed ? nullptr : dynamic_cast<CEditUI*>(pm->GetFocus());
     if (edit != nullptr && (!edit->IsVisible() || !edit->IsEnabled() || edit->IsReadOnly()))
         edit = nullptr;

@@ -105,6 +105,7 @@ private:
     QPointer<HostWidget> m_widget;
     QPointer<QLineEdit> m_edit;
     CEditUI* m_editTarget = nullptr;
+    const CControlUI* m_syncedFocus = nullptr;  // the focus the overlay last matched
     QtRenderEngine m_engine;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     QEventLoop* m_modalLoop = nullptr;
