@@ -957,18 +957,32 @@ AttrResult CColorPaletteUI::SetAttribute(std::string_view name, std::string_view
 }
 
 void CColorPaletteUI::PaintBkImage(IRenderEngine& render) {
-    // The field is drawn as columns of hue, the bar as steps of brightness.
+    // The field: hue across (six blends between the primaries and secondaries),
+    // saturation fading to white downwards. The bar: brightness across.
     const int barTop = m_rcItem.bottom - GetBarHeight();
     const int fieldBottom = barTop - Scale(m_barGap);
-    constexpr int kSteps = 36;
     const int w = m_rcItem.Width();
-    for (int i = 0; i < kSteps && w > 0; ++i) {
-        const int l = m_rcItem.left + w * i / kSteps;
-        const int r = m_rcItem.left + w * (i + 1) / kSteps;
-        render.FillRect({l, m_rcItem.top, r, fieldBottom}, HsbToArgb(i * 10, 100, 100));
-        render.FillRect({l, barTop, r, m_rcItem.bottom},
-                        HsbToArgb(m_hue, m_saturation, i * 100 / (kSteps - 1)));
+    if (w <= 0)
+        return;
+    for (int i = 0; i < 6; ++i) {
+        const int l = m_rcItem.left + w * i / 6;
+        const int r = m_rcItem.left + w * (i + 1) / 6;
+        render.FillGradient({l, m_rcItem.top, r, fieldBottom}, HsbToArgb(i * 60, 100, 100),
+                            HsbToArgb((i + 1) * 60, 100, 100), true);
     }
+    render.FillGradient({m_rcItem.left, m_rcItem.top, m_rcItem.right, fieldBottom}, 0x00FFFFFFu,
+                        0xFFFFFFFFu, false);
+    render.FillGradient({m_rcItem.left, barTop, m_rcItem.right, m_rcItem.bottom}, 0xFF000000u,
+                        HsbToArgb(m_hue, m_saturation, 100), true);
+    // Where the chosen colour sits.
+    const int fieldH = std::max(1, fieldBottom - m_rcItem.top - 1);
+    const int cx = m_rcItem.left + m_hue * (w - 1) / 359;
+    const int cy = m_rcItem.top + (100 - m_saturation) * fieldH / 100;
+    const int r = Scale(5);
+    render.DrawBorder({cx - r, cy - r, cx + r, cy + r}, Scale(2), 0xFFFFFFFFu, 2 * r);
+    const int bx = m_rcItem.left + m_brightness * (w - 1) / 100;
+    render.FillRect({bx - Scale(2), barTop - Scale(2), bx + Scale(2), m_rcItem.bottom + Scale(2)},
+                    0xFFFFFFFFu);
     CControlUI::PaintBkImage(render);
 }
 

@@ -240,6 +240,16 @@ void QtRenderEngine::DrawLine(UiPoint from, UiPoint to, int width, uint32_t argb
     m_painter->restore();
 }
 
+void QtRenderEngine::FillGradient(const UiRect& rect, uint32_t from, uint32_t to, bool horizontal) {
+    if (m_painter == nullptr || rect.IsEmpty())
+        return;
+    QLinearGradient g(rect.left, rect.top, horizontal ? rect.right : rect.left,
+                      horizontal ? rect.top : rect.bottom);
+    g.setColorAt(0, ToColor(from));
+    g.setColorAt(1, ToColor(to));
+    m_painter->fillRect(ToQRect(rect), g);
+}
+
 void QtRenderEngine::DrawPart(const QImage& img, const QRect& dst, const QRect& src, bool xTiled,
                               bool yTiled) {
     if (dst.isEmpty() || src.isEmpty())

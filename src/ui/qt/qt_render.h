@@ -68,6 +68,7 @@ public:
     void FillRect(const UiRect& rect, uint32_t argb) override;
     void DrawBorder(const UiRect& rect, int width, uint32_t argb, int round) override;
     void DrawLine(UiPoint from, UiPoint to, int width, uint32_t argb) override;
+    void FillGradient(const UiRect& rect, uint32_t from, uint32_t to, bool horizontal) override;
     bool DrawImage(const UiRect& rect, const ImageDescription& image, uint32_t tint,
                    uint8_t alpha) override;
     void DrawText(const UiRect& rect, std::string_view text, const FontInfo& font, int scale,
