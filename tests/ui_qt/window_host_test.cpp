@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "shot.h"
 #include "support/ui_harness.h"
 #include "ui/file_dialog.h"
 #include "ui/menu.h"
@@ -160,6 +161,22 @@ TEST_F(WindowHostTest, SizeAndDpiReachTheLayout) {
     QApplication::processEvents();
     EXPECT_EQ(host->Widget()->size(), QSize(300, 150));
     EXPECT_EQ(w->FindControl("root")->GetPos().Width(), 300);
+}
+
+TEST_F(WindowHostTest, TheWindowShowsWhatItsControlsPaint) {
+    auto w = Open(
+        "<HorizontalLayout><Control width=\"150\" bkcolor=\"#FF336699\"/>"
+        "<Button name=\"b\" text=\"Press\" textcolor=\"#FFFFFFFF\"/></HorizontalLayout>");
+    const QImage grabbed = host->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(grabbed.pixel(75, 100), 0xFF336699u);
+    // The same through the picture path of quillon-shot.
+    const QImage painted = shot::RenderWindow(*w).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(painted.pixel(75, 100), 0xFF336699u);
+    int text = 0;
+    for (int y = 80; y < 120; ++y)
+        for (int x = 150; x < 300; ++x)
+            text += qRed(grabbed.pixel(x, y)) > 0x80;
+    EXPECT_GT(text, 10);
 }
 
 TEST_F(WindowHostTest, ClosingTheWindowFromQtAsksTheWindow) {

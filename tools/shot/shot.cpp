@@ -67,6 +67,21 @@ platform::Status PrepareSkin(const std::string& skinDir, const std::string& lang
     return {};
 }
 
+QImage RenderWindow(ui::WindowImplBase& window) {
+    ui::CPaintManagerUI& pm = window.GetPaintManager();
+    pm.LayoutIfNeeded();
+    const ui::UiSize client = pm.GetClientSize();
+    QImage image(std::max(1, client.cx), std::max(1, client.cy),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(0x11, 0x13, 0x18));
+    QPainter painter(&image);
+    ui::qt::QtRenderEngine engine;
+    engine.Begin(painter, pm.GetScale());
+    pm.Paint(engine, ui::UiRect{0, 0, client.cx, client.cy});
+    engine.End();
+    return image;
+}
+
 platform::Result<Shot> Render(const Options& options) {
     if (!ui::CPaintManagerUI::IsValidDPI(options.dpi))
         return platform::Error{"shot: DPI " + std::to_string(options.dpi) +

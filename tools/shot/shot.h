@@ -9,6 +9,7 @@
 
 #include "platform/result.h"
 #include "ui/base.h"
+#include "ui/window.h"
 
 namespace shot {
 
@@ -33,5 +34,9 @@ platform::Status PrepareSkin(const std::string& skinDir, const std::string& lang
 
 // Needs a QGuiApplication.
 platform::Result<Shot> Render(const Options& options);
+
+// Paints a window the caller built (any WindowImplBase, headless or not) as it
+// looks now, at its own size and DPI.
+QImage RenderWindow(ui::WindowImplBase& window);
 
 }  // namespace shot
