@@ -114,6 +114,23 @@ TEST_F(WindowHostTest, ComboDropDownReportsTheChosenItem) {
     EXPECT_EQ(combo->GetText(), "four");
 }
 
+TEST_F(WindowHostTest, ComboDropDownFollowsTheKeyboard) {
+    auto w = Open(
+        "<VerticalLayout><Combo name=\"combo\" height=\"30\" selectedid=\"0\">"
+        "<ListLabelElement text=\"one\"/><ListLabelElement text=\"two\" enabled=\"false\"/>"
+        "<ListLabelElement text=\"three\"/></Combo><Control/></VerticalLayout>");
+    auto* combo = static_cast<ui::CComboUI*>(w->FindControl("combo"));
+    QTest::mouseClick(host->Widget(), Qt::LeftButton, {}, Centre(*w, "combo"));
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    QTest::keyClick(popup, Qt::Key_Down);  // skips the disabled item
+    QTest::keyClick(popup, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_FALSE(combo->IsDropped());
+    EXPECT_EQ(combo->GetCurSel(), 2);
+    EXPECT_EQ(recorder.Count("itemselect", "combo"), 1);
+}
+
 TEST_F(WindowHostTest, ComboDropDownClosedOutsideChoosesNothing) {
     auto w = Open(
         "<VerticalLayout><Combo name=\"combo\" height=\"30\" selectedid=\"1\">"

@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QHash>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -122,6 +123,26 @@ protected:
         const int index = IndexAt(e->position().toPoint());
         if (index >= 0)
             m_combo->SelectItemByUser(index);  // closes the drop-down
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (m_combo == nullptr)
+            return;
+        const int step = e->key() == Qt::Key_Down ? 1 : e->key() == Qt::Key_Up ? -1 : 0;
+        if (step != 0) {
+            int i = m_hot >= 0 ? m_hot : m_combo->GetCurSel();
+            for (i += step; i >= 0 && i < m_combo->GetCount(); i += step) {
+                CControlUI* item = m_combo->GetChildAt(i);
+                if (item->IsOwnVisible() && item->IsEnabled()) {
+                    m_hot = i;
+                    update();
+                    break;
+                }
+            }
+        } else if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && m_hot >= 0) {
+            m_combo->SelectItemByUser(m_hot);
+        } else if (e->key() == Qt::Key_Escape) {
+            hide();
+        }
     }
     void wheelEvent(QWheelEvent* e) override {
         const int maxScroll = std::max(0, ContentHeight() + 2 * kInset - height());
@@ -262,6 +283,10 @@ QtBackend::QtBackend(int& argc, char** argv) : m_state(std::make_unique<State>()
     if (QCoreApplication::instance() == nullptr)
         m_state->app = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // Tooltips in the skin's colours rather than the desktop's light ones.
+    qApp->setStyleSheet(
+        QStringLiteral("QToolTip{color:#E9ECF2;background-color:#1C2029;border:1px solid #3C4454;"
+                       "padding:4px 6px;}"));
     AddFontSubstitutions();
     m_state->driver = std::make_unique<QtLoopDriver>(m_state->loop);
     CPaintManagerUI::SetMessageLoop(&m_state->loop);
