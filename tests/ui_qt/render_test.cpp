@@ -174,6 +174,17 @@ TEST_F(RenderTest, ContainersClipTheirChildren) {
     EXPECT_EQ(img.pixel(75, 75), kBackground);
 }
 
+TEST_F(RenderTest, ScrollingContainersShowWhereTheViewIs) {
+    std::string rows;
+    for (int i = 0; i < 10; ++i)
+        rows += "<ListLabelElement height=\"28\"/>";
+    const QImage img =
+        Render("<Window size=\"100,100\"><List bkcolor=\"#FF000000\">" + rows + "</List></Window>");
+    EXPECT_EQ(qGray(img.pixel(50, 5)), 0);        // the rows
+    EXPECT_NEAR(qGray(img.pixel(95, 5)), 80, 8);  // the thumb at the top
+    EXPECT_EQ(qGray(img.pixel(95, 95)), 0);       // and not at the bottom
+}
+
 TEST_F(RenderTest, TintShowsThePictureInTheColourAtTheAlpha) {
     QImage img(40, 40, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::black);
