@@ -163,6 +163,8 @@ TEST_F(WindowHostTest, ModalWindowReturnsItsResult) {
         ui::qt::QtWindowHost* h = ui::qt::QtHostOf(&dialog);
         ASSERT_NE(h, nullptr);
         EXPECT_TRUE(h->Widget()->isVisible());
+        EXPECT_TRUE(dialog.IsVisible());
+        EXPECT_TRUE(h->Widget()->isModal());
         QTest::mouseClick(h->Widget(), Qt::LeftButton, {}, QPoint(50, 50));
         clicked = true;
     });

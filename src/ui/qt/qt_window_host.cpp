@@ -539,9 +539,13 @@ UiPoint QtWindowHost::GetCursorPos() const {
 void QtWindowHost::RunModal(CWindowWnd& window) {
     if (!m_widget || m_destroyed)
         return;
+    // Modality only takes effect on a window that is shown again.
+    m_hiding = true;
     m_widget->hide();
+    m_hiding = false;
     m_widget->setWindowModality(Qt::ApplicationModal);
     m_widget->show();
+    m_state = ShowState::Normal;
     m_widget->raise();
     m_widget->activateWindow();
     QEventLoop loop;
