@@ -109,7 +109,8 @@ public:
                     continue;
                 const std::string_view tag = n.name();
                 if (EqualsNoCase(tag, "Font") || EqualsNoCase(tag, "Default") ||
-                    EqualsNoCase(tag, "Style") || EqualsNoCase(tag, "Image")) {
+                    EqualsNoCase(tag, "Style") || EqualsNoCase(tag, "Image") ||
+                    EqualsNoCase(tag, "Theme")) {
                     continue;
                 }
                 if (result)
@@ -158,7 +159,13 @@ private:
                 return Fail(window.offset_debug(), "unknown window attribute '" + name + "'");
             }
         }
-        for (pugi::xml_node n : window.children()) {
+        return ApplyDefinitions(window, 0);
+    }
+
+    // Fonts, per-class defaults and named styles of a window, and those of the
+    // themes it names (<Theme source="..."/>, a file whose root is <Theme>).
+    platform::Status ApplyDefinitions(pugi::xml_node holder, int themeDepth) {
+        for (pugi::xml_node n : holder.children()) {
             if (n.type() != pugi::node_element)
                 continue;
             const std::string_view tag = n.name();
@@ -187,9 +194,40 @@ private:
             } else if (EqualsNoCase(tag, "Style")) {
                 m_manager->AddStyle(n.attribute("name").as_string(),
                                     n.attribute("value").as_string());
+            } else if (EqualsNoCase(tag, "Theme")) {
+                if (auto st = ApplyTheme(n, themeDepth); !st)
+                    return st;
             }
         }
         return platform::Status::Ok();
+    }
+
+    platform::Status ApplyTheme(pugi::xml_node n, int themeDepth) {
+        const std::string source = n.attribute("source").as_string();
+        if (source.empty())
+            return Fail(n.offset_debug(), "a theme needs a source");
+        if (themeDepth > 4)
+            return Fail(n.offset_debug(), "themes name each other too deeply");
+        std::string file = CResourceManager::GetInstance()->GetXmlPath(source);
+        if (file.empty())
+            file = NormalizePath(source);
+        auto read = ReadSkinFile(file);
+        if (!read)
+            return Fail(n.offset_debug(), read.error().message);
+        pugi::xml_document doc;
+        if (!doc.load_buffer(read->data(), read->size()) ||
+            !EqualsNoCase(doc.document_element().name(), "Theme")) {
+            return Fail(n.offset_debug(), "'" + file + "' is not a theme");
+        }
+        // Errors inside the theme name the theme file.
+        const std::string* savedText = m_text;
+        const std::string savedFile = m_file;
+        m_text = &*read;
+        m_file = file;
+        platform::Status st = ApplyDefinitions(doc.document_element(), themeDepth + 1);
+        m_text = savedText;
+        m_file = savedFile;
+        return st;
     }
 
     platform::Result<std::unique_ptr<CControlUI>> Create(pugi::xml_node n) {

@@ -259,6 +259,10 @@ AttrResult CContainerUI::SetAttribute(std::string_view name, std::string_view va
          [](C& c, std::string_view v) {
              return WithBool(v, [&](bool b) { c.EnableScrollBar(c.m_vScroll, b); });
          }},
+        {"scrollthumbcolor",
+         [](C& c, std::string_view v) {
+             return WithColor(v, [&](uint32_t x) { c.m_scrollThumbColor = x; });
+         }},
     };
     AttrResult r = kTable.Apply(*this, name, value);
     if (r != AttrResult::Unknown)
@@ -314,7 +318,24 @@ void CContainerUI::DoPaint(IRenderEngine& render, const UiRect& paint) {
             continue;
         item->DoPaint(render, clip);
     }
+    PaintScrollThumb(render);
     render.PopClip();
+}
+
+void CContainerUI::PaintScrollThumb(IRenderEngine& render) {
+    // Where the view is in the content: a thin thumb along the right edge.
+    if (!m_vScroll || m_scrollRange.cy <= 0 || (m_scrollThumbColor & 0xFF000000u) == 0)
+        return;
+    const UiRect view = GetClientArea();
+    const int viewH = view.Height();
+    const int contentH = viewH + m_scrollRange.cy;
+    if (viewH <= 0)
+        return;
+    const int thumbH = std::max(Scale(16), viewH * viewH / contentH);
+    const int top = view.top + (viewH - thumbH) * m_scrollPos.cy / m_scrollRange.cy;
+    const int width = Scale(4);
+    render.FillRect({view.right - width - Scale(2), top, view.right - Scale(2), top + thumbH},
+                    m_scrollThumbColor);
 }
 
 // Column and row layouts share one algorithm along their main axis.

@@ -102,6 +102,8 @@ protected:
     int m_childPadding = 0;
     bool m_mouseChildEnabled = true;
     bool m_groupScope = false;
+    void PaintScrollThumb(IRenderEngine& render);
+    uint32_t m_scrollThumbColor = 0x50FFFFFF;
     bool m_vScroll = false;
     bool m_hScroll = false;
     bool m_layoutPending = false;

@@ -269,6 +269,8 @@ AttrResult COptionUI::SetAttribute(std::string_view name, std::string_view value
          }},
         {"selectedimage", [](C& c, std::string_view v) { return c.SetSelectedImage(v); }},
         {"selectedhotimage", [](C& c, std::string_view v) { return c.SetSelectedHotImage(v); }},
+        {"selecteddisabledimage",
+         [](C& c, std::string_view v) { return c.SetSelectedDisabledImage(v); }},
         {"selectedtextcolor",
          [](C& c, std::string_view v) {
              return WithColor(v, [&](uint32_t x) { c.SetSelectedTextColor(x); });
@@ -304,7 +306,9 @@ void COptionUI::PaintBkColor(IRenderEngine& render) {
 void COptionUI::PaintStatusImage(IRenderEngine& render) {
     if (m_selected) {
         const ImageDescription* image = &m_selectedImage;
-        if (m_hot && !m_selectedHotImage.IsEmpty())
+        if (!IsEnabled() && !m_selectedDisabledImage.IsEmpty())
+            image = &m_selectedDisabledImage;
+        else if (m_hot && !m_selectedHotImage.IsEmpty())
             image = &m_selectedHotImage;
         if (!image->IsEmpty()) {
             DrawImage(render, *image);
@@ -392,9 +396,10 @@ void CProgressUI::PaintStatusImage(IRenderEngine& render) {
     if ((m_foreColor & 0xFF000000u) != 0)
         render.FillRect(rc, m_foreColor);
     if (!m_foreImage.IsEmpty()) {
-        ImageDescription d = m_foreImage;
-        d.dest = rc.Offset(-m_rcItem.left, -m_rcItem.top);
-        render.DrawImage(m_rcItem, d, 0, 255);
+        // The bar picture spans the whole control; the value uncovers part of it.
+        render.PushClip(rc);
+        render.DrawImage(m_rcItem, m_foreImage, 0, 255);
+        render.PopClip();
     }
 }
 
@@ -652,6 +657,32 @@ bool CEditUI::InsertText(std::string_view text) {
     if (!changed)
         return false;
     CLabelUI::SetText(next);
+    Notify(notify::kTextChanged);
+    return true;
+}
+
+bool CEditUI::SetTextByUser(std::string_view text) {
+    if (m_readOnly || !IsEnabled())
+        return false;
+    const std::string before = m_text;
+    std::string kept;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        len = std::min(len, text.size() - i);
+        uint32_t cp = c;
+        if (len > 1) {
+            cp = c & (0xFF >> (len + 1));
+            for (size_t k = 1; k < len; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        i += len;
+        if (Accepts(cp) && static_cast<int>(Utf8Length(kept)) < m_maxChar)
+            Utf8Append(kept, cp);
+    }
+    if (kept == before)
+        return false;
+    CLabelUI::SetText(kept);
     Notify(notify::kTextChanged);
     return true;
 }
@@ -926,18 +957,32 @@ AttrResult CColorPaletteUI::SetAttribute(std::string_view name, std::string_view
 }
 
 void CColorPaletteUI::PaintBkImage(IRenderEngine& render) {
-    // The field is drawn as columns of hue, the bar as steps of brightness.
+    // The field: hue across (six blends between the primaries and secondaries),
+    // saturation fading to white downwards. The bar: brightness across.
     const int barTop = m_rcItem.bottom - GetBarHeight();
     const int fieldBottom = barTop - Scale(m_barGap);
-    constexpr int kSteps = 36;
     const int w = m_rcItem.Width();
-    for (int i = 0; i < kSteps && w > 0; ++i) {
-        const int l = m_rcItem.left + w * i / kSteps;
-        const int r = m_rcItem.left + w * (i + 1) / kSteps;
-        render.FillRect({l, m_rcItem.top, r, fieldBottom}, HsbToArgb(i * 10, 100, 100));
-        render.FillRect({l, barTop, r, m_rcItem.bottom},
-                        HsbToArgb(m_hue, m_saturation, i * 100 / (kSteps - 1)));
+    if (w <= 0)
+        return;
+    for (int i = 0; i < 6; ++i) {
+        const int l = m_rcItem.left + w * i / 6;
+        const int r = m_rcItem.left + w * (i + 1) / 6;
+        render.FillGradient({l, m_rcItem.top, r, fieldBottom}, HsbToArgb(i * 60, 100, 100),
+                            HsbToArgb((i + 1) * 60, 100, 100), true);
     }
+    render.FillGradient({m_rcItem.left, m_rcItem.top, m_rcItem.right, fieldBottom}, 0x00FFFFFFu,
+                        0xFFFFFFFFu, false);
+    render.FillGradient({m_rcItem.left, barTop, m_rcItem.right, m_rcItem.bottom}, 0xFF000000u,
+                        HsbToArgb(m_hue, m_saturation, 100), true);
+    // Where the chosen colour sits.
+    const int fieldH = std::max(1, fieldBottom - m_rcItem.top - 1);
+    const int cx = m_rcItem.left + m_hue * (w - 1) / 359;
+    const int cy = m_rcItem.top + (100 - m_saturation) * fieldH / 100;
+    const int r = Scale(5);
+    render.DrawBorder({cx - r, cy - r, cx + r, cy + r}, Scale(2), 0xFFFFFFFFu, 2 * r);
+    const int bx = m_rcItem.left + m_brightness * (w - 1) / 100;
+    render.FillRect({bx - Scale(2), barTop - Scale(2), bx + Scale(2), m_rcItem.bottom + Scale(2)},
+                    0xFFFFFFFFu);
     CControlUI::PaintBkImage(render);
 }
 

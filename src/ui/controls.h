@@ -88,6 +88,9 @@ public:
     void SetGroup(std::string_view group);
     bool SetSelectedImage(std::string_view d) { return SetImage(m_selectedImage, d); }
     bool SetSelectedHotImage(std::string_view d) { return SetImage(m_selectedHotImage, d); }
+    bool SetSelectedDisabledImage(std::string_view d) {
+        return SetImage(m_selectedDisabledImage, d);
+    }
     void SetSelectedTextColor(uint32_t c) {
         m_selectedTextColor = c;
         Invalidate();
@@ -118,6 +121,7 @@ protected:
     void SelectBoundTab();
     bool m_selected = false;
     std::string m_group;
+    ImageDescription m_selectedDisabledImage;
     ImageDescription m_selectedImage;
     ImageDescription m_selectedHotImage;
     uint32_t m_selectedTextColor = 0;
@@ -210,12 +214,17 @@ public:
     bool IsReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool on) { m_readOnly = on; }
     bool IsPasswordMode() const { return m_password; }
+    // The background of the native editor laid over the field (0: the field's own).
+    uint32_t GetNativeBkColor() const { return m_nativeBkColor; }
     // Code sets the text silently; a text over the limits is cut to them.
     void SetText(std::string_view text) override;
     // What typing does: inserts at the end within the limits, "textchanged"
     // when something was inserted. Returns false when nothing fitted.
     bool InsertText(std::string_view text);
     bool Backspace();
+    // What a native editor hands over: the whole new text, kept within the
+    // limits; "textchanged" when it differs. Returns whether it changed.
+    bool SetTextByUser(std::string_view text);
     bool IsTabStop() const override { return true; }
 
     void DoEvent(TEventUI& event) override;

@@ -191,11 +191,21 @@ AttrResult CListUI::SetAttribute(std::string_view name, std::string_view value) 
          [](C& c, std::string_view v) {
              return WithColor(v, [&](uint32_t x) { c.m_hotBkColor = x; });
          }},
+        {"selectedid",
+         [](C& c, std::string_view v) {
+             auto i = ParseInt(v);
+             return i && *i >= 0 ? (c.m_initialSel = *i, true) : false;
+         }},
     };
     AttrResult r = kTable.Apply(*this, name, value);
     if (r != AttrResult::Unknown)
         return r;
     return CVerticalLayoutUI::SetAttribute(name, value);
+}
+
+void CListUI::DoInit() {
+    if (m_initialSel >= 0 && m_initialSel < GetCount())
+        SelectItem(m_initialSel, false, false);
 }
 
 // ---- CComboUI
@@ -389,6 +399,11 @@ void CComboUI::DoEvent(TEventUI& event) {
     CControlUI::DoEvent(event);
 }
 
+void CComboUI::DoInit() {
+    if (m_initialSel >= 0 && m_initialSel < GetCount())
+        SelectItem(m_initialSel, false, false);
+}
+
 CControlUI* CComboUI::FindControlAt(UiPoint pt) {
     // The items live in the drop-down, not inside the closed combo.
     return CControlUI::FindControlAt(pt);
@@ -440,13 +455,26 @@ AttrResult CComboUI::SetAttribute(std::string_view name, std::string_view value)
              auto d = ParseImageDescription(v);
              return d ? (c.m_disabledImage = *d, true) : false;
          }},
+        {"selectedid",
+         [](C& c, std::string_view v) {
+             auto i = ParseInt(v);
+             return i && *i >= 0 ? (c.m_initialSel = *i, true) : false;
+         }},
         {"dropboxsize",
          [](C& c, std::string_view v) {
              auto s = ParseSize(v);
              return s ? (c.m_dropBoxSize = *s, true) : false;
          }},
-        {"itemselectedbkcolor", [](C&, std::string_view v) { return ParseColor(v).has_value(); }},
-        {"itemhotbkcolor", [](C&, std::string_view v) { return ParseColor(v).has_value(); }},
+        {"itemselectedbkcolor",
+         [](C& c, std::string_view v) {
+             auto x = ParseColor(v);
+             return x ? (c.m_itemSelectedBkColor = *x, true) : false;
+         }},
+        {"itemhotbkcolor",
+         [](C& c, std::string_view v) {
+             auto x = ParseColor(v);
+             return x ? (c.m_itemHotBkColor = *x, true) : false;
+         }},
     };
     AttrResult r = kTable.Apply(*this, name, value);
     if (r != AttrResult::Unknown)

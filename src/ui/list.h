@@ -77,6 +77,8 @@ public:
 
 private:
     void Reindex(int from);
+    void DoInit() override;
+    int m_initialSel = -1;
     int m_curSel = -1;
     uint32_t m_selectedBkColor = 0;
     uint32_t m_hotBkColor = 0;
@@ -111,6 +113,9 @@ public:
     std::string GetText() const override;
 
     bool IsDropped() const { return m_dropped; }
+    UiSize GetDropBoxSize() const { return m_dropBoxSize; }
+    uint32_t GetItemSelectedBkColor() const { return m_itemSelectedBkColor; }
+    uint32_t GetItemHotBkColor() const { return m_itemHotBkColor; }
     // Opens or closes the drop-down ("dropdown" when it opens).
     void ShowDropDown(bool show);
     // The backend shows drop-downs; headless ones are only a state.
@@ -125,12 +130,17 @@ public:
 
 protected:
     UiSize LayoutChildren(const UiRect& area) override;
+    // Selects the item a layout named with "selectedid", silently.
+    void DoInit() override;
 
 private:
     void Reindex(int from);
     int m_curSel = -1;
+    int m_initialSel = -1;
     bool m_dropped = false;
     UiSize m_dropBoxSize{0, 150};
+    uint32_t m_itemSelectedBkColor = 0;
+    uint32_t m_itemHotBkColor = 0;
     ImageDescription m_normalImage;
     ImageDescription m_hotImage;
     ImageDescription m_pushedImage;

@@ -100,13 +100,13 @@ intptr_t CMenuWnd::HandleCustomMessage(uint32_t msg, uintptr_t, intptr_t, bool& 
 }
 
 namespace {
-std::unique_ptr<ITrayHost> (*&TrayFactory())() {
-    static std::unique_ptr<ITrayHost> (*factory)() = nullptr;
+std::unique_ptr<ITrayHost> (*&TrayFactory())(CTrayIcon&) {
+    static std::unique_ptr<ITrayHost> (*factory)(CTrayIcon&) = nullptr;
     return factory;
 }
 }  // namespace
 
-void CTrayIcon::SetTrayHostFactory(std::unique_ptr<ITrayHost> (*factory)()) {
+void CTrayIcon::SetTrayHostFactory(std::unique_ptr<ITrayHost> (*factory)(CTrayIcon&)) {
     TrayFactory() = factory;
 }
 
@@ -124,7 +124,7 @@ void CTrayIcon::CreateTrayIcon(platform::WindowHandle owner, int iconId, std::st
     m_tip = tip;
     m_callbackMsg = callbackMsg;
     if (TrayFactory() != nullptr)
-        m_host = TrayFactory()();
+        m_host = TrayFactory()(*this);
     if (m_host)
         m_host->Show(iconId, m_tip);
     m_visible = true;

@@ -95,7 +95,8 @@ public:
     void OnIconMessage(uint32_t mouseMsg);
 
     // The backend's tray; none when headless.
-    static void SetTrayHostFactory(std::unique_ptr<ITrayHost> (*factory)());
+    // The factory is given the icon its clicks go back to (OnIconMessage).
+    static void SetTrayHostFactory(std::unique_ptr<ITrayHost> (*factory)(CTrayIcon&));
 
 private:
     std::unique_ptr<ITrayHost> m_host;

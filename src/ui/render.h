@@ -31,6 +31,13 @@ public:
     virtual void FillRect(const UiRect& rect, uint32_t argb) = 0;
     virtual void DrawBorder(const UiRect& rect, int width, uint32_t argb, int round) = 0;
     virtual void DrawLine(UiPoint from, UiPoint to, int width, uint32_t argb) = 0;
+    // A linear blend from `from` to `to`, left to right or top to bottom.
+    // Engines without gradients fill with the first colour.
+    virtual void FillGradient(const UiRect& rect, uint32_t from, uint32_t to, bool horizontal) {
+        (void)to;
+        (void)horizontal;
+        FillRect(rect, from);
+    }
     // `rect` is the control's rectangle; the description's dest is relative to it.
     // `tint` (0 = none) recolours the picture, `alpha` scales its opacity.
     // Returns false when the picture cannot be loaded.

@@ -49,6 +49,8 @@ public:
     virtual void HideToolTip() = 0;
     // The work area of the screen that holds the window.
     virtual UiRect GetScreenRect() const = 0;
+    // Where the mouse pointer is, in screen coordinates (menus open there).
+    virtual UiPoint GetCursorPos() const = 0;
     // Runs until the window closes (a nested event loop on a desktop).
     virtual void RunModal(CWindowWnd& window) = 0;
     virtual void Activate() = 0;
@@ -85,6 +87,7 @@ public:
     void HideToolTip() override { m_toolTip.clear(); }
     const std::string& ToolTip() const { return m_toolTip; }
     UiRect GetScreenRect() const override { return s_screen; }
+    UiPoint GetCursorPos() const override { return s_cursor; }
     void RunModal(CWindowWnd& window) override;
     void Activate() override { ++m_activations; }
     void Destroy() override { m_state = ShowState::Hidden; }
@@ -100,12 +103,15 @@ public:
 
     // The screen every headless window lives on.
     static void SetScreenRect(const UiRect& rc) { s_screen = rc; }
+    // Where the headless mouse pointer is.
+    static void SetCursorPos(UiPoint pt) { s_cursor = pt; }
     // Runs while a headless modal window is up (tests click its buttons here);
     // a window still open afterwards is closed with -1.
     static void SetModalHandler(std::function<void(CWindowWnd&)> handler);
 
 private:
     static inline UiRect s_screen{0, 0, 1920, 1080};
+    static inline UiPoint s_cursor{};
     std::string m_title;
     uint32_t m_style = 0;
     uint32_t m_exStyle = 0;
