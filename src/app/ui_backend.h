@@ -15,8 +15,8 @@ using ui::IFontRegistry;
 using ui::IUiBackend;
 
 // The desktop backend, or null when there is no display. Defined once per
-// executable by the library it links for that: quillon_app_nodesktop (none)
-// today; the Qt backend's glue returns the Qt backend.
+// executable by the library it links for that: quillon_app_desktop (the Qt
+// backend) or quillon_app_nodesktop (none, for tests).
 std::unique_ptr<IUiBackend> CreateDesktopBackend();
 
 // The backend for this run: the desktop one when the build has it and a

@@ -173,6 +173,18 @@ TEST_F(WindowHostTest, ModalWindowReturnsItsResult) {
     EXPECT_FALSE(dialog.IsWindow());
 }
 
+TEST_F(WindowHostTest, RaisingOnTopKeepsAShownWindowShown) {
+    // Qt hides a window while its flags change; the window must not take that
+    // for the user hiding it (a main window raised on activation stayed hidden).
+    auto w = Open("<Control/>");
+    w->SetTopmost(true);
+    QApplication::processEvents();
+    w->SetTopmost(false);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->IsVisible());
+    EXPECT_TRUE(host->Widget()->isVisible());
+}
+
 TEST_F(WindowHostTest, SizeAndDpiReachTheLayout) {
     auto w = Open("<VerticalLayout name=\"root\"/>", {200, 100});
     EXPECT_EQ(host->Widget()->size(), QSize(200, 100));

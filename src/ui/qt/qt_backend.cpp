@@ -1,6 +1,7 @@
 #include "ui/qt/qt_backend.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
 #include <QFont>
 #include <QFontDatabase>
@@ -16,12 +17,15 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <span>
 
 #include "platform/trace.h"
 #include "ui/file_dialog.h"
 #include "ui/list.h"
 #include "ui/menu.h"
 #include "ui/qt/qt_loop_driver.h"
+#include "ui/qt/qt_ui_backend.h"
 #include "ui/qt/qt_window_host.h"
 
 namespace ui::qt {
@@ -271,6 +275,20 @@ void AddFontSubstitutions() {
 
 }  // namespace
 
+// The application object and its looks, shared by both ways of starting Qt.
+std::unique_ptr<QApplication> StartApplication(int& argc, char** argv) {
+    std::unique_ptr<QApplication> app;
+    if (QCoreApplication::instance() == nullptr)
+        app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Tooltips in the skin's colours rather than the desktop's light ones.
+    qApp->setStyleSheet(
+        QStringLiteral("QToolTip{color:#E9ECF2;background-color:#1C2029;border:1px solid #3C4454;"
+                       "padding:4px 6px;}"));
+    AddFontSubstitutions();
+    return app;
+}
+
 struct QtBackend::State {
     std::unique_ptr<QApplication> app;
     platform::MessageLoop loop;
@@ -280,14 +298,7 @@ struct QtBackend::State {
 };
 
 QtBackend::QtBackend(int& argc, char** argv) : m_state(std::make_unique<State>()) {
-    if (QCoreApplication::instance() == nullptr)
-        m_state->app = std::make_unique<QApplication>(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    // Tooltips in the skin's colours rather than the desktop's light ones.
-    qApp->setStyleSheet(
-        QStringLiteral("QToolTip{color:#E9ECF2;background-color:#1C2029;border:1px solid #3C4454;"
-                       "padding:4px 6px;}"));
-    AddFontSubstitutions();
+    m_state->app = StartApplication(argc, argv);
     m_state->driver = std::make_unique<QtLoopDriver>(m_state->loop);
     CPaintManagerUI::SetMessageLoop(&m_state->loop);
     SetWindowHostFactory(&m_state->factory);
@@ -345,6 +356,117 @@ void PrivateFont::Unload() {
     QFontDatabase::removeApplicationFont(m_id);
     m_id = -1;
     m_families.clear();
+}
+
+namespace {
+
+class QtFontRegistry final : public IFontRegistry {
+public:
+    std::optional<int> AddFont(std::span<const uint8_t> data) override {
+        const int id = QFontDatabase::addApplicationFontFromData(QByteArray(
+            reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
+        if (id < 0)
+            return std::nullopt;
+        return id;
+    }
+    void RemoveFont(int handle) override { QFontDatabase::removeApplicationFont(handle); }
+};
+
+UiRect ToUiRect(const QRect& r) {
+    return UiRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+class QtDesktopInfo final : public IDesktopInfo {
+public:
+    UiRect MonitorRect(const UiRect& window) const override {
+        const QScreen* screen = ScreenOf(window);
+        return screen != nullptr ? ToUiRect(screen->geometry()) : UiRect{0, 0, 1920, 1080};
+    }
+    // The strip the desktop keeps for its panel: what the available area leaves
+    // out of the monitor on one side.
+    std::optional<UiRect> PanelRect(const UiRect& monitor) const override {
+        const QScreen* screen = ScreenOf(monitor);
+        if (screen == nullptr)
+            return std::nullopt;
+        const QRect full = screen->geometry();
+        const QRect free = screen->availableGeometry();
+        if (free == full || free.isEmpty())
+            return std::nullopt;
+        QRect panel = full;
+        if (free.top() > full.top())
+            panel.setBottom(free.top() - 1);
+        else if (free.bottom() < full.bottom())
+            panel.setTop(free.bottom() + 1);
+        else if (free.left() > full.left())
+            panel.setRight(free.left() - 1);
+        else
+            panel.setLeft(free.right() + 1);
+        return ToUiRect(panel);
+    }
+    UiPoint CursorPos() const override {
+        const QPoint p = QCursor::pos();
+        return UiPoint{p.x(), p.y()};
+    }
+
+private:
+    static QScreen* ScreenOf(const UiRect& r) {
+        QScreen* screen =
+            QGuiApplication::screenAt(QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        return screen != nullptr ? screen : QGuiApplication::primaryScreen();
+    }
+};
+
+class QtUiBackend final : public IUiBackend {
+public:
+    QtUiBackend() : m_app(StartApplication(s_argc, s_argv)) {}
+    ~QtUiBackend() override { Uninstall(); }
+
+    const char* Name() const override { return "qt"; }
+    IFontRegistry* Fonts() override { return &m_fonts; }
+    IWindowHostFactory& Hosts() override { return m_hosts; }
+    const IDesktopInfo& Desktop() const override { return m_desktop; }
+    void Install() override {
+        SetFileDialogs(&m_dialogs);
+        CTrayIcon::SetTrayHostFactory(&MakeTrayHost);
+        CComboUI::SetDropDownHandler(&ShowDropDown);
+    }
+    void Uninstall() override {
+        CComboUI::SetDropDownHandler({});
+        CTrayIcon::SetTrayHostFactory(nullptr);
+        SetFileDialogs(nullptr);
+    }
+    int Run(platform::MessageLoop& loop) override {
+        QtLoopDriver driver(loop);
+        return QApplication::exec();
+    }
+
+private:
+    static inline int s_argc = 1;
+    static inline char s_name[] = "quillon";
+    static inline char* s_argv[] = {s_name, nullptr};
+
+    std::unique_ptr<QApplication> m_app;
+    QtFontRegistry m_fonts;
+    QtWindowHostFactory m_hosts;
+    QtDesktopInfo m_desktop;
+    QtFileDialogs m_dialogs;
+};
+
+bool HasDisplay() {
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* v = std::getenv(name);
+        if (v != nullptr && v[0] != '\0')
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<IUiBackend> CreateQtUiBackend() {
+    if (!HasDisplay())
+        return nullptr;
+    return std::make_unique<QtUiBackend>();
 }
 
 }  // namespace ui::qt

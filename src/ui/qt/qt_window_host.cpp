@@ -414,7 +414,10 @@ void QtWindowHost::ApplyFlags() {
     }
     if (m_widget->windowFlags() != flags) {
         const bool visible = m_widget->isVisible();
+        // Qt hides a window whose flags change; that is not the user hiding it.
+        m_hiding = true;
         m_widget->setWindowFlags(flags);
+        m_hiding = false;
         m_widget->setGeometry(m_rect.left, m_rect.top, m_rect.Width(), m_rect.Height());
         if (visible)
             m_widget->show();
