@@ -304,6 +304,12 @@ TEST_F(DeviceLayoutsTest, SelectorIconsAndPowerPicturesExist) {
     }
     const std::set<std::string> english = TextIds("lan_en.xml");
     const std::set<std::string> chinese = TextIds("lan_cn.xml");
+    // The language files still load as the program loads them.
+    ui::CResourceManager* resources = ui::CResourceManager::GetInstance();
+    ASSERT_TRUE(resources->LoadLanguage("lan_cn.xml"));
+    EXPECT_EQ(resources->GetText("keyboard_key_<"), ",");
+    ASSERT_TRUE(resources->LoadLanguage("lan_en.xml"));
+    EXPECT_EQ(resources->GetText("kb_device_name_text"), "Keyboard");
     for (const char* id : {"kb_device_name_text", "ms_device_name_text", "soft_mp_device_name_text",
                            "hard_mp_device_name_text", "hd_device_name_text",
                            "hub_device_name_text", "unknow_device_name_text", "Phone_type_iphone",

@@ -201,12 +201,10 @@ def pad_svg():
     s.append("""<defs>
 <linearGradient id="cloth" x1="0" y1="0" x2="1" y2="1"><stop offset="0" stop-color="#1A1D24"/><stop offset="1" stop-color="#101216"/></linearGradient>
 <linearGradient id="hub" x1="0" y1="0" x2="0" y2="1"><stop offset="0" stop-color="#2C313B"/><stop offset="1" stop-color="#15181E"/></linearGradient>
-<pattern id="weave" width="4" height="4" patternUnits="userSpaceOnUse"><rect width="4" height="4" fill="#000000" fill-opacity="0"/><rect width="2" height="2" fill="#FFFFFF" fill-opacity="0.018"/></pattern>
 </defs>""")
     s.append('<rect x="5" y="40" width="632" height="228" rx="16" fill="#000000" fill-opacity="0.45"/>')
     s.append('<rect x="3" y="35" width="634" height="232" rx="16" fill="#1D2129" stroke="#3A414E"/>')
     s.append('<rect x="13" y="45" width="614" height="212" rx="9" fill="url(#cloth)"/>')
-    s.append('<rect x="13" y="45" width="614" height="212" rx="9" fill="url(#weave)"/>')
     s.append('<rect x="17" y="49" width="606" height="204" rx="7" fill="none" stroke="#FFFFFF" '
              'stroke-opacity="0.05" stroke-dasharray="3 3"/>')
     # Charging zone: where the phone lies, with the coil under it.
