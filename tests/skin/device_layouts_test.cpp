@@ -9,7 +9,6 @@
 #include <map>
 #include <memory>
 #include <pugixml.hpp>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -107,6 +106,21 @@ bool Overlap(const ui::UiRect& a, const ui::UiRect& b) {
 bool Inside(const ui::UiRect& inner, const ui::UiRect& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom && inner.right > inner.left && inner.bottom > inner.top;
+}
+
+// The values of the picture attributes (`...image="..."`) inside a style.
+std::vector<std::string> StyleImages(const std::string& style) {
+    std::vector<std::string> images;
+    const std::string key = "image=\"";
+    for (size_t at = style.find(key); at != std::string::npos; at = style.find(key, at)) {
+        at += key.size();
+        const size_t end = style.find('"', at);
+        if (end == std::string::npos)
+            break;
+        images.push_back(style.substr(at, end - at));
+        at = end + 1;
+    }
+    return images;
 }
 
 std::set<std::string> TextIds(const char* file) {
@@ -250,7 +264,6 @@ TEST_F(DeviceLayoutsTest, LayoutsNameOnlyPicturesAndTextsThatExist) {
     for (const Picture& picture : Pictures())
         layouts.push_back(picture.layout);
 
-    const std::regex styleImage(R"re((\w*image)="([^"]*)")re", std::regex::icase);
     int pictures = 0;
     for (const char* layout : layouts) {
         SCOPED_TRACE(layout);
@@ -273,10 +286,8 @@ TEST_F(DeviceLayoutsTest, LayoutsNameOnlyPicturesAndTextsThatExist) {
                 if (name.size() >= 5 && ui::EqualsNoCase(name.substr(name.size() - 5), "image")) {
                     checkImage(value);
                 } else if (std::string_view(node.name()) == "Style" && name == "value") {
-                    for (std::sregex_iterator it(value.begin(), value.end(), styleImage), end;
-                         it != end; ++it) {
-                        checkImage((*it)[2].str());
-                    }
+                    for (const std::string& image : StyleImages(value))
+                        checkImage(image);
                 } else if (resourceText && (name == "text" || name == "tooltip") &&
                            !value.empty()) {
                     EXPECT_TRUE(english.contains(value)) << "en: " << value;
