@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-noto-cjk fonts-noto-core
   clang libclang-rt-14-dev
   xvfb xauth
+  librsvg2-bin
 )
 
 missing=()
