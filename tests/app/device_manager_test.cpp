@@ -1,0 +1,490 @@
+// The device manager in the main window, against simulated devices on
+// virtual endpoints, with discovery passes run on the test loop: attach and
+// detach, cable and receiver, the selector's show and hide rules, the
+// selector item's timers on the virtual clock, and the power item.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/app_messages.h"
+#include "app/control_registry.h"
+#include "app/main_wnd.h"
+#include "devices/norvalis_usb_device.h"
+#include "platform/registered_messages.h"
+#include "platform/trace.h"
+#include "sim/simulated_device.h"
+#include "support/temp_env.h"
+#include "support/ui_harness.h"
+#include "transport/hid_enumerator.h"
+#include "ui/controls.h"
+#include "ui/resource_manager.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using app::CMainWnd;
+using devicemanager::CDeviceOptionUI;
+using devicemanager::CMpDevicePowerUI;
+
+constexpr int kMouseRow = 0;
+constexpr int kKeyboardRow = 1;
+constexpr int kMousepadRow = 2;
+constexpr int kHeadsetRow = 3;
+
+// Small layouts of our own for the selector item, the power item and the
+// device pages, carrying the control names the window relies on.
+void WriteFile(const fs::path& path, std::string_view text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << text;
+}
+
+void WriteFixtureLayouts(const fs::path& skin) {
+    WriteFile(skin / "XML/CustomControlXML/DeviceOption.xml", R"(<DeviceOption width="140">
+  <Option name="device_select" width="64"/>
+  <Option name="synchro_device_select" width="16"/>
+  <Label name="device_select_name" width="60"/>
+</DeviceOption>)");
+    WriteFile(skin / "XML/CustomControlXML/MpDevicePower.xml", R"(<MpDevicePower>
+  <HorizontalLayout name="device_power_Layout">
+    <Label name="device_power_value" width="40"/>
+    <Control name="device_wuxian_logo" width="16"/>
+    <Control name="device_power_status" width="16"/>
+    <Progress name="device_Power_progress" width="40"/>
+  </HorizontalLayout>
+  <Control name="device_phone_type" width="16"/>
+</MpDevicePower>)");
+    const char* pages[][2] = {{"mousedevice.xml", "NorvalisMouseDevice"},
+                              {"keyboarddevice.xml", "NorvalisKeyboardDevice"},
+                              {"mousepaddevice.xml", "NorvalisMousePadDevice"},
+                              {"do6533device.xml", "NorvalisDO6533Device"}};
+    for (const auto& page : pages) {
+        WriteFile(skin / "XML/DeviceXml" / page[0], std::string("<") + page[1] + R"(>
+  <SelectPanel name="picture">
+    <DeviceKeyButton name="key_0" userdata="light_0"/>
+    <DeviceKeyButton name="key_1" userdata="light_1"/>
+  </SelectPanel>
+</)" + page[1] + ">");
+    }
+}
+
+class DeviceManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The real main layout, beside our fixture layouts.
+        fs::copy(QUILLON_SKIN_DIR, skin, fs::copy_options::recursive);
+        WriteFixtureLayouts(skin);
+        ui::HeadlessWindowHost::SetScreenRect({0, 0, 1920, 1080});
+        ui::CPaintManagerUI::SetResourcePath(skin.string() + "/");
+        ASSERT_TRUE(ui::CResourceManager::GetInstance()->LoadResource("res.xml"));
+        ASSERT_TRUE(app::RegisterActivationMessage());
+        ASSERT_TRUE(app::RegisterGuidMessages());
+        ui::CMenuWnd::RegisterControls();
+        transport::HidRoots roots;
+        roots.hidraw = false;  // the machine's own devices stay out of the test
+        roots.virtualFolder = folder;
+        fs::create_directories(folder);
+        transport::SetHidRoots(roots);
+        env.desktop = &desktop;
+        env.discoveryThread = false;
+    }
+    void TearDown() override {
+        wnd.reset();
+        transport::SetHidRoots({});
+        ui::CResourceManager::GetInstance()->Release();
+        ui::CPaintManagerUI::SetAllDPI(96);
+    }
+
+    std::unique_ptr<sim::SimulatedDevice> Serve(sim::DeviceModel model, const char* name) {
+        auto device = sim::SimulatedDevice::Serve(std::move(model), folder / name);
+        EXPECT_TRUE(device) << device.error().message;
+        return device ? std::move(*device) : nullptr;
+    }
+
+    void Start() {
+        wnd = std::make_unique<CMainWnd>(env);
+        ASSERT_TRUE(wnd->Create(nullptr, "Quillon", 0x96CA0000u, 0, 0, 0, 800, 572))
+            << wnd->GetBuildError();
+        ui.Advance(0);
+        Pass();
+    }
+    void Pass() {
+        ASSERT_TRUE(wnd->RunDiscoveryPass());
+        ui.Advance(0);
+    }
+    CDeviceOptionUI* Item(int row) { return wnd->SelectorItem(row); }
+    bool Shown(int row) { return Item(row) != nullptr && Item(row)->IsShown(); }
+    bool Selected(int row) { return Shown(row) && Item(row)->IsItemSelected(); }
+    bool NoticeShown() {
+        ui::CControlUI* notice = wnd->FindControl("No_device_Link");
+        return notice != nullptr && notice->IsVisible();
+    }
+    transport::CDeviceProtocol& Protocol(int row) {
+        return wnd->DeviceOfKind(row)->CommandProtocol();
+    }
+    bool Click(std::string_view name) {
+        testsupport::UiDriver driver(*wnd);
+        return driver.Click(name);
+    }
+
+    testsupport::TempEnv tempEnv;
+    fs::path skin = tempEnv.Root() / "skin";
+    fs::path folder = tempEnv.Root() / "vhid";
+    testsupport::UiHarness ui;
+    app::HeadlessDesktop desktop;
+    app::MainWndEnvironment env;
+    std::unique_ptr<CMainWnd> wnd;
+};
+
+TEST_F(DeviceManagerTest, WithoutDevicesTheWindowShowsTheNoticeAfterTheFirstPass) {
+    wnd = std::make_unique<CMainWnd>(env);
+    ASSERT_TRUE(wnd->Create(nullptr, "Quillon", 0x96CA0000u, 0, 0, 0, 800, 572))
+        << wnd->GetBuildError();
+    ui.Advance(0);
+    // The mouse, keyboard and mousepad pages stand ready, hidden; the headset's does not.
+    for (int row : {kMouseRow, kKeyboardRow, kMousepadRow}) {
+        ASSERT_NE(Item(row), nullptr) << row;
+        EXPECT_FALSE(Shown(row));
+        ASSERT_NE(wnd->DeviceOfKind(row), nullptr);
+        EXPECT_EQ(wnd->DeviceOfKind(row)->GetSelectorIndex(), row);
+        EXPECT_EQ(wnd->DeviceOfKind(row)->GetPowerItem(), wnd->PowerItem(row));
+        EXPECT_EQ(wnd->DeviceOfKind(row)->GetSelectorItem(), Item(row));
+    }
+    EXPECT_EQ(Item(kHeadsetRow), nullptr);
+    EXPECT_EQ(wnd->DeviceOfKind(kKeyboardRow)->GetDeviceFolderName(), "keyboard");
+    EXPECT_EQ(wnd->DeviceOfKind(kKeyboardRow)->GetLightCount(), 170);
+    EXPECT_TRUE(wnd->DeviceOfKind(kMouseRow)->IsWirelessCapable());
+    EXPECT_FALSE(wnd->DeviceOfKind(kMousepadRow)->IsWirelessCapable());
+
+    EXPECT_FALSE(wnd->IsVisible());
+    Pass();
+    EXPECT_TRUE(wnd->IsVisible());
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_EQ(wnd->CurrentDevice(), nullptr);
+}
+
+TEST_F(DeviceManagerTest, KeyboardComesAndGoes) {
+    Start();
+    auto keyboard = Serve(sim::KeyboardModel(), "kb.sock");
+    Pass();
+    devices::CNorvalisUSBDevice* device = wnd->DeviceOfKind(kKeyboardRow);
+    EXPECT_TRUE(Selected(kKeyboardRow));
+    EXPECT_FALSE(NoticeShown());
+    EXPECT_EQ(wnd->CurrentDevice(), device);
+    EXPECT_TRUE(Protocol(kKeyboardRow).IsOpen());
+    EXPECT_FALSE(Protocol(kKeyboardRow).IsReceiver());
+    EXPECT_TRUE(device->IsEventCollectionOpen(devicemanager::kKeyboardCable));
+    EXPECT_EQ(device->GetIdentity().path, keyboard->CommandPath());
+    auto* deviceSwitch = dynamic_cast<ui::CTabLayoutUI*>(wnd->FindControl("device_switch"));
+    ASSERT_NE(deviceSwitch, nullptr);
+    EXPECT_EQ(deviceSwitch->GetItemAt(deviceSwitch->GetCurSel()), device);
+
+    // The synchronisation timer reads the device and starts the frames.
+    ui::CPaintManagerUI& pm = wnd->GetPaintManager();
+    EXPECT_TRUE(pm.HasTimer(Item(kKeyboardRow), devicemanager::kTimerSync));
+    ui.Advance(500);
+    EXPECT_TRUE(pm.HasTimer(Item(kKeyboardRow), devicemanager::kTimerPresentFrame));
+    EXPECT_TRUE(pm.HasTimer(Item(kKeyboardRow), devicemanager::kTimerPowerStatus));
+    EXPECT_FALSE(pm.HasTimer(Item(kKeyboardRow), devicemanager::kTimerLink));  // on its cable
+
+    keyboard->Unplug();
+    Pass();
+    EXPECT_FALSE(Shown(kKeyboardRow));
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_FALSE(Protocol(kKeyboardRow).IsOpen());
+    EXPECT_FALSE(device->IsEventCollectionOpen(devicemanager::kKeyboardCable));
+    EXPECT_EQ(wnd->CurrentDevice(), nullptr);
+    // Frames stop once the protocol is closed.
+    ui.Advance(100);
+    EXPECT_FALSE(pm.HasTimer(Item(kKeyboardRow), devicemanager::kTimerPresentFrame));
+
+    // The same object takes the keyboard back.
+    ASSERT_TRUE(keyboard->Replug().ok());
+    Pass();
+    EXPECT_TRUE(Selected(kKeyboardRow));
+    EXPECT_EQ(wnd->DeviceOfKind(kKeyboardRow), device);
+    EXPECT_TRUE(Protocol(kKeyboardRow).IsOpen());
+}
+
+TEST_F(DeviceManagerTest, MouseStaysOnItsCableAndMovesToTheReceiverWithoutDisappearing) {
+    Start();
+    auto mouse = Serve(sim::MouseModel(), "ms.sock");
+    Pass();
+    ASSERT_TRUE(Selected(kMouseRow));
+    EXPECT_FALSE(Protocol(kMouseRow).IsReceiver());
+
+    auto receiver = Serve(sim::MouseReceiverModel(), "rx.sock");
+    Pass();
+    EXPECT_TRUE(Selected(kMouseRow));
+    EXPECT_FALSE(Protocol(kMouseRow).IsReceiver());  // the cable is kept
+    EXPECT_TRUE(Protocol(kMouseRow).Channel1().IsOpen());
+    EXPECT_FALSE(Protocol(kMouseRow).Channel2().IsOpen());
+    EXPECT_TRUE(wnd->Devices().Entry(6).attached);
+
+    platform::TraceCapture trace;
+    mouse->Unplug();
+    Pass();
+    EXPECT_TRUE(Selected(kMouseRow));  // never hidden
+    EXPECT_FALSE(NoticeShown());
+    EXPECT_TRUE(Protocol(kMouseRow).IsOpen());
+    EXPECT_TRUE(Protocol(kMouseRow).IsReceiver());
+    EXPECT_TRUE(Protocol(kMouseRow).Channel2().IsOpen());
+    EXPECT_FALSE(trace.Contains("MAIN_WND mouse does not answer through its receiver"));
+    // The link timer keeps watching; the mouse answers, so the item stays.
+    ui::CPaintManagerUI& pm = wnd->GetPaintManager();
+    EXPECT_TRUE(pm.HasTimer(Item(kMouseRow), devicemanager::kTimerLink));
+    ui.Advance(2000);
+    EXPECT_TRUE(Selected(kMouseRow));
+    EXPECT_TRUE(Item(kMouseRow)->IsLinked());
+
+    // The cable back: to the cable again.
+    ASSERT_TRUE(mouse->Replug().ok());
+    Pass();
+    EXPECT_TRUE(Selected(kMouseRow));
+    EXPECT_FALSE(Protocol(kMouseRow).IsReceiver());
+    EXPECT_TRUE(Protocol(kMouseRow).Channel1().IsOpen());
+    EXPECT_FALSE(Protocol(kMouseRow).Channel2().IsOpen());
+}
+
+TEST_F(DeviceManagerTest, ReceiverAloneKeepsItsItemHiddenUntilTheMouseAnswers) {
+    Start();
+    auto receiver = Serve(sim::MouseReceiverModel(), "rx.sock");
+    receiver->Core().SetInReach(false);
+    Pass();
+    EXPECT_TRUE(Protocol(kMouseRow).IsOpen());
+    EXPECT_TRUE(Protocol(kMouseRow).IsReceiver());
+    EXPECT_FALSE(Shown(kMouseRow));
+    EXPECT_TRUE(NoticeShown());
+
+    ui::CPaintManagerUI& pm = wnd->GetPaintManager();
+    ui.Advance(500);  // the first look finds the mouse out of reach
+    EXPECT_FALSE(Shown(kMouseRow));
+    EXPECT_FALSE(Item(kMouseRow)->IsLinked());
+    EXPECT_TRUE(pm.HasTimer(Item(kMouseRow), devicemanager::kTimerSync));
+    ui.Advance(3000);  // and so does the next
+    EXPECT_FALSE(Shown(kMouseRow));
+
+    receiver->Core().SetInReach(true);
+    ui.Advance(3000);
+    EXPECT_TRUE(Shown(kMouseRow));
+    EXPECT_TRUE(Selected(kMouseRow));  // nothing else was shown
+    EXPECT_TRUE(Item(kMouseRow)->IsLinked());
+    EXPECT_FALSE(NoticeShown());
+    EXPECT_TRUE(pm.HasTimer(Item(kMouseRow), devicemanager::kTimerLink));
+
+    // Out of reach again: the link timer hides it.
+    receiver->Core().SetInReach(false);
+    ui.Advance(2000);
+    EXPECT_FALSE(Shown(kMouseRow));
+    EXPECT_TRUE(NoticeShown());
+    receiver->Core().SetInReach(true);
+    ui.Advance(3000);
+    EXPECT_TRUE(Shown(kMouseRow));
+}
+
+TEST_F(DeviceManagerTest, UnpluggingTheSelectedDeviceSelectsAnotherOrShowsTheNotice) {
+    Start();
+    auto keyboard = Serve(sim::KeyboardModel(), "kb.sock");
+    Pass();
+    auto pad = Serve(sim::MousepadModel(), "mp.sock");
+    Pass();
+    EXPECT_TRUE(Selected(kKeyboardRow));  // the first stays selected
+    EXPECT_TRUE(Shown(kMousepadRow));
+    EXPECT_FALSE(Selected(kMousepadRow));
+    EXPECT_TRUE(wnd->SynchronisationOffered());
+
+    keyboard->Unplug();
+    Pass();
+    EXPECT_FALSE(Shown(kKeyboardRow));
+    EXPECT_TRUE(Selected(kMousepadRow));
+    EXPECT_EQ(wnd->CurrentDevice(), wnd->DeviceOfKind(kMousepadRow));
+    EXPECT_FALSE(NoticeShown());
+    EXPECT_FALSE(wnd->SynchronisationOffered());
+
+    pad->Unplug();
+    Pass();
+    EXPECT_FALSE(Shown(kMousepadRow));
+    EXPECT_TRUE(NoticeShown());
+    auto* deviceSwitch = dynamic_cast<ui::CTabLayoutUI*>(wnd->FindControl("device_switch"));
+    EXPECT_EQ(deviceSwitch->GetCurSel(), 0);
+}
+
+TEST_F(DeviceManagerTest, PrevAndNextStepThroughTheVisibleDevices) {
+    Start();
+    auto mouse = Serve(sim::MouseModel(), "ms.sock");
+    auto keyboard = Serve(sim::KeyboardModel(), "kb.sock");
+    Pass();
+    const int first = Selected(kMouseRow) ? kMouseRow : kKeyboardRow;
+    const int second = first == kMouseRow ? kKeyboardRow : kMouseRow;
+    ASSERT_TRUE(Selected(first));
+    ASSERT_TRUE(Click("device_select_next")) << "next";
+    EXPECT_TRUE(Selected(second));
+    EXPECT_EQ(wnd->CurrentDevice(), wnd->DeviceOfKind(second));
+    ASSERT_TRUE(Click("device_select_next"));  // round again
+    EXPECT_TRUE(Selected(first));
+    ASSERT_TRUE(Click("device_select_prev"));
+    EXPECT_TRUE(Selected(second));
+    EXPECT_FALSE(Shown(kMousepadRow));  // a hidden item is never stepped to
+}
+
+TEST_F(DeviceManagerTest, ShowAndHideMessagesFollowTheRules) {
+    Start();
+    // 0x0D03 for an item no device shows: shown and selected as the only one.
+    wnd->SendMessage(app::kMsgShowSelectorItem, kMousepadRow, 1);
+    EXPECT_TRUE(Selected(kMousepadRow));
+    wnd->SendMessage(app::kMsgShowSelectorItem, kMouseRow, 1);
+    EXPECT_TRUE(Shown(kMouseRow));
+    EXPECT_FALSE(Selected(kMouseRow));  // another was visible before
+    wnd->SendMessage(app::kMsgShowSelectorItem, kMousepadRow, 0);
+    EXPECT_TRUE(Selected(kMouseRow));
+    wnd->SendMessage(app::kMsgShowSelectorItem, kMouseRow, 0);
+    EXPECT_TRUE(NoticeShown());
+    // Rows that do not exist are ignored.
+    wnd->SendMessage(app::kMsgShowSelectorItem, kHeadsetRow, 1);
+    wnd->SendMessage(app::kMsgShowSelectorItem, 4000, 1);
+    EXPECT_TRUE(NoticeShown());
+}
+
+TEST_F(DeviceManagerTest, EventReportsOfTheDeviceStartTheRefreshTimer) {
+    Start();
+    auto keyboard = Serve(sim::KeyboardModel(), "kb.sock");
+    Pass();
+    ui::CPaintManagerUI& pm = wnd->GetPaintManager();
+    ASSERT_TRUE(keyboard->SendConsumerKey(0x401).ok());
+    EXPECT_TRUE(ui.Loop().PumpUntil(
+        [&] { return pm.HasTimer(Item(kKeyboardRow), devicemanager::kTimerRefresh); },
+        platform::Millis(10000)));
+    ui.Advance(50);
+    EXPECT_FALSE(pm.HasTimer(Item(kKeyboardRow), devicemanager::kTimerRefresh));
+}
+
+// ---- The selector item's icons and the power item, without a window's devices ----
+
+TEST(DeviceIconsTest, EveryKindHasItsIconPairAndName) {
+    struct Case {
+        int kind;
+        int variant;
+        const char* stem;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1, 0, "kb_device", "kb_device_name_text"},
+        {2, 0, "ms_device", "ms_device_name_text"},
+        {3, 1, "soft_mp_device", "soft_mp_device_name_text"},
+        {3, 0, "hard_mp_device", "hard_mp_device_name_text"},
+        {4, 0, "hd_device", "hd_device_name_text"},
+        {7, 0, "hd_device", "hd_device_name_text"},
+        {5, 0, "hub_device", "hub_device_name_text"},
+        {6, 0, "unknow_device", "unknow_device_name_text"},
+        {0, 0, "unknow_device", "unknow_device_name_text"},
+    };
+    for (const Case& c : cases) {
+        const devicemanager::DeviceIcons icons = devicemanager::IconsForKind(c.kind, c.variant);
+        const std::string base = std::string("common/device_ico/") + c.stem;
+        EXPECT_EQ(icons.normal, base + "_normal.png") << c.kind;
+        EXPECT_EQ(icons.selected, base + "_selected.png") << c.kind;
+        EXPECT_EQ(icons.synchroNormal, base + "_synchro_normal.png") << c.kind;
+        EXPECT_EQ(icons.synchroSelected, base + "_synchro_selected.png") << c.kind;
+        EXPECT_EQ(icons.nameText, c.text) << c.kind;
+    }
+    EXPECT_FALSE(devicemanager::IconsForKind(3, 2).changes);
+}
+
+TEST_F(DeviceManagerTest, SynchroniseOptionSwapsTheIconPair) {
+    Start();
+    CDeviceOptionUI* item = Item(kMouseRow);
+    ASSERT_NE(item->SelectOption(), nullptr);
+    EXPECT_EQ(item->SelectOption()->GetNormalImage().file,
+              "common/device_ico/ms_device_normal.png");
+    item->SetSynchronised(true);
+    EXPECT_EQ(item->SelectOption()->GetNormalImage().file,
+              "common/device_ico/ms_device_synchro_normal.png");
+    // A mousepad variant outside the table leaves the icons as they were.
+    item->SetKind(3, 7);
+    EXPECT_EQ(item->SelectOption()->GetNormalImage().file,
+              "common/device_ico/ms_device_synchro_normal.png");
+    // Fewer than two synchronised visible items: every item goes back to the plain pair.
+    wnd->SendMessage(app::kMsgShowSelectorItem, kMouseRow, 1);
+    EXPECT_FALSE(item->IsSynchronised());
+    EXPECT_EQ(item->SelectOption()->GetNormalImage().file,
+              "common/device_ico/ms_device_normal.png");
+}
+
+TEST_F(DeviceManagerTest, PowerItemShowsTheStatusBytes) {
+    Start();
+    struct Case {
+        int row;
+        std::array<uint8_t, 6> status;
+        const char* value;
+        int progress;
+        const char* image;
+        bool progressShown;
+        bool logoShown;
+        const char* phone;  // mousepad only
+    };
+    const Case cases[] = {
+        {kMouseRow, {80, 0, 0, 1, 0, 0}, "80%", 20, "power/powered.png", true, true, nullptr},
+        {kMouseRow, {55, 1, 0, 1, 0, 0}, "55%", 45, "power/powering.png", false, true, nullptr},
+        {kMouseRow, {55, 1, 0, 0, 0, 0}, "55%", 45, "power/powering.png", true, false, nullptr},
+        {kKeyboardRow, {10, 2, 0, 0, 0, 0}, "10%", 90, "power/power.png", true, false, nullptr},
+        // More than full reads as full.
+        {kKeyboardRow, {250, 0, 0, 0, 0, 0}, "100%", 0, "power/powered.png", true, false, nullptr},
+        {kMousepadRow,
+         {0, 0, 0, 1, 0, 1},
+         "0%",
+         100,
+         "power/powered.png",
+         true,
+         false,
+         "Phone_type_iphone"},
+        {kMousepadRow,
+         {0, 0, 0, 0, 0, 2},
+         "0%",
+         100,
+         "power/powered.png",
+         true,
+         false,
+         "Phone_type_samsung"},
+        {kMousepadRow,
+         {0, 0, 0, 0, 0, 3},
+         "0%",
+         100,
+         "power/powered.png",
+         true,
+         false,
+         "Phone_type_other"},
+        {kMousepadRow,
+         {0, 0, 0, 0, 0, 9},
+         "0%",
+         100,
+         "power/powered.png",
+         true,
+         false,
+         "Phone_type_no_device"},
+    };
+    for (const Case& c : cases) {
+        CMpDevicePowerUI* power = wnd->PowerItem(c.row);
+        ASSERT_NE(power, nullptr);
+        power->Child("device_wuxian_logo")->SetVisible(false);
+        power->SetStatus(c.status);
+        SCOPED_TRACE(std::string("row ") + std::to_string(c.row) + " " + c.value);
+        EXPECT_EQ(power->Child("device_power_value")->GetText(), c.value);
+        auto* progress = dynamic_cast<ui::CProgressUI*>(power->Child("device_Power_progress"));
+        EXPECT_EQ(progress->GetValue(), c.progress);
+        EXPECT_EQ(power->Child("device_power_status")->GetBkImage().file, c.image);
+        EXPECT_EQ(progress->IsOwnVisible(), c.progressShown);
+        if (c.row != kMousepadRow) {
+            EXPECT_EQ(power->Child("device_wuxian_logo")->IsOwnVisible(), c.logoShown);
+        }
+        if (c.phone != nullptr) {
+            EXPECT_EQ(power->Child("device_phone_type")->GetToolTip(), c.phone);
+            EXPECT_EQ(power->Child("device_phone_type")->GetBkImage().file,
+                      std::string("power/") + c.phone + ".png");
+        }
+        // The battery part shows only for the wireless devices.
+        EXPECT_EQ(power->Child("device_power_Layout")->IsOwnVisible(), c.row != kMousepadRow);
+    }
+}
+
+}  // namespace
