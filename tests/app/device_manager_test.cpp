@@ -176,6 +176,13 @@ TEST_F(DeviceManagerTest, KeyboardComesAndGoes) {
     EXPECT_FALSE(Protocol(kKeyboardRow).IsReceiver());
     EXPECT_TRUE(device->IsEventCollectionOpen(devicemanager::kKeyboardCable));
     EXPECT_EQ(device->GetIdentity().path, keyboard->CommandPath());
+    // The keyboard's other collections carry the same ids and stay unclaimed.
+    for (size_t i = 0; i < wnd->Devices().Size(); ++i) {
+        const devicemanager::DeviceEntry entry = wnd->Devices().Entry(i);
+        EXPECT_EQ(entry.attached != 0, i <= 1) << i;
+        for (uint16_t collection : {1, 2})
+            EXPECT_NE(entry.path, keyboard->Endpoint().InterfacePath(collection)) << i;
+    }
     auto* deviceSwitch = dynamic_cast<ui::CTabLayoutUI*>(wnd->FindControl("device_switch"));
     ASSERT_NE(deviceSwitch, nullptr);
     EXPECT_EQ(deviceSwitch->GetItemAt(deviceSwitch->GetCurSel()), device);
@@ -357,6 +364,145 @@ TEST_F(DeviceManagerTest, EventReportsOfTheDeviceStartTheRefreshTimer) {
         platform::Millis(10000)));
     ui.Advance(50);
     EXPECT_FALSE(pm.HasTimer(Item(kKeyboardRow), devicemanager::kTimerRefresh));
+}
+
+// ---- The selector item's timers on the virtual clock ----
+
+// Counts what the timers ask of the device.
+class CountingDevice : public devices::CNorvalisUSBDevice {
+public:
+    void SyncFromDevice() override { ++syncs; }
+    void RefreshFromDevice() override { ++refreshes; }
+    void RefreshPowerStatus() override { ++powerReads; }
+    void PresentFrame() override { ++frames; }
+    int syncs = 0;
+    int refreshes = 0;
+    int powerReads = 0;
+    int frames = 0;
+};
+
+class SelectorTimerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        transport::HidRoots roots;
+        roots.hidraw = false;
+        roots.virtualFolder = folder;
+        fs::create_directories(folder);
+        transport::SetHidRoots(roots);
+        app::RegisterControlClasses();
+        std::string error;
+        window = ui.CreateWindow(R"(<Window><HorizontalLayout>
+            <DeviceOption name="item"><Option name="device_select"/></DeviceOption>
+            </HorizontalLayout></Window>)",
+                                 &error);
+        ASSERT_NE(window, nullptr) << error;
+        window->onMessage = [this](uint32_t msg, uintptr_t wParam, intptr_t lParam,
+                                   bool& handled) -> intptr_t {
+            handled = msg == app::kMsgShowSelectorItem;
+            if (handled) {
+                asks.push_back(static_cast<int>(lParam));
+                item->SetShown(lParam == 1);
+                EXPECT_EQ(wParam, 2u);
+            }
+            return 0;
+        };
+        item = window->GetPaintManager().FindControlAs<CDeviceOptionUI>("item");
+        ASSERT_NE(item, nullptr);
+        item->SetMainWindow(window->GetHWND(), 2);
+        item->LinkDevice(&device);
+    }
+    void TearDown() override { transport::SetHidRoots({}); }
+    // Opens the device's command protocol on a served device.
+    void Open(const std::string& path, bool receiver) {
+        transport::CDeviceProtocol& p = device.CommandProtocol();
+        ASSERT_TRUE(
+            (receiver ? p.Channel2() : p.Channel1()).Open(path, transport::HidAccess::ReadWrite));
+        p.SetOpen(true);
+        p.SetConnectionMode(receiver ? 2 : 1);
+    }
+    bool Has(uintptr_t id) { return window->GetPaintManager().HasTimer(item, id); }
+
+    testsupport::TempEnv tempEnv;
+    fs::path folder = tempEnv.Root() / "vhid";
+    testsupport::UiHarness ui;
+    CountingDevice device;  // outlives the window and its item
+    std::unique_ptr<testsupport::TestWindow> window;
+    CDeviceOptionUI* item = nullptr;
+    std::vector<int> asks;
+};
+
+TEST_F(SelectorTimerTest, CableDeviceIsReadThenAnimatedAndItsBatteryWatched) {
+    auto served = sim::SimulatedDevice::Serve(sim::MouseModel(), folder / "ms.sock");
+    ASSERT_TRUE(served) << served.error().message;
+    Open((*served)->CommandPath(), false);
+    device.SetWirelessCapable(true);
+    window->GetPaintManager().SetTimer(item, devicemanager::kTimerSync, 500);
+    ui.Advance(499);
+    EXPECT_EQ(device.syncs, 0);
+    ui.Advance(1);
+    EXPECT_EQ(device.syncs, 1);
+    EXPECT_FALSE(Has(devicemanager::kTimerSync));  // once
+    EXPECT_FALSE(Has(devicemanager::kTimerLink));  // on the cable
+    ui.Advance(5);
+    EXPECT_EQ(device.frames, 1);
+    ui.Advance(45);
+    EXPECT_EQ(device.powerReads, 1);  // 50 ms after the read
+    ui.Advance(500);
+    EXPECT_EQ(device.frames, 11);  // every 50 ms
+    ui.Advance(4500);
+    EXPECT_EQ(device.powerReads, 2);  // then every 5 s
+    EXPECT_TRUE(asks.empty());        // a cable device never asks to be shown or hidden
+
+    // The protocol closes: frames stop; a device that is not wireless reads its power once.
+    device.CommandProtocol().SetOpen(false);
+    ui.Advance(100);
+    const int frames = device.frames;
+    ui.Advance(500);
+    EXPECT_EQ(device.frames, frames);
+}
+
+TEST_F(SelectorTimerTest, ReceiverDeviceIsShownOnlyWhileItAnswers) {
+    auto served = sim::SimulatedDevice::Serve(sim::MouseReceiverModel(), folder / "rx.sock");
+    ASSERT_TRUE(served) << served.error().message;
+    sim::SimulatedDevice& receiver = **served;
+    Open(receiver.CommandPath(), true);
+    device.SetWirelessCapable(true);
+    item->SetShown(false);
+    receiver.Core().SetInReach(false);
+    window->GetPaintManager().SetTimer(item, devicemanager::kTimerSync, 500);
+    ui.Advance(500);
+    EXPECT_EQ(device.syncs, 0);  // out of reach: not read, asked again in 3 s
+    EXPECT_TRUE(Has(devicemanager::kTimerSync));
+    EXPECT_TRUE(asks.empty());  // already hidden
+    receiver.Core().SetInReach(true);
+    ui.Advance(3000);
+    EXPECT_EQ(asks, std::vector<int>{1});
+    EXPECT_EQ(device.syncs, 1);
+    EXPECT_TRUE(item->IsLinked());
+    EXPECT_TRUE(Has(devicemanager::kTimerLink));
+
+    // The link timer: gone, then back (read again only after being away).
+    receiver.Core().SetInReach(false);
+    ui.Advance(2000);
+    EXPECT_EQ(asks, (std::vector<int>{1, 0}));
+    EXPECT_FALSE(item->IsLinked());
+    receiver.Core().SetInReach(true);
+    const int powerReads = device.powerReads;
+    ui.Advance(3000);
+    EXPECT_EQ(asks, (std::vector<int>{1, 0, 1}));
+    EXPECT_EQ(device.syncs, 2);
+    EXPECT_GT(device.powerReads, powerReads);
+    ui.Advance(3000);
+    EXPECT_EQ(asks.size(), 3u);  // still there: nothing to ask
+    EXPECT_EQ(device.syncs, 2);
+}
+
+TEST_F(SelectorTimerTest, RefreshTimerRereadsOnce) {
+    window->GetPaintManager().SetTimer(item, devicemanager::kTimerRefresh, 50);
+    ui.Advance(50);
+    EXPECT_EQ(device.refreshes, 1);
+    ui.Advance(500);
+    EXPECT_EQ(device.refreshes, 1);
 }
 
 // ---- The selector item's icons and the power item, without a window's devices ----
