@@ -197,6 +197,8 @@ bool CMainWnd::BuildDeviceUi(int row, const DeviceEntry& entry) {
     device->SetOptionValue(kind.optionValue);
     device->SetLightConfigName(layout.lightConfiguration);
     device->InitDevicePage();
+    // The preview runs from now on; it idles while the device is away.
+    device->StartLightThread();
 
     const int pageIndex = deviceSwitch->GetCount();
     deviceSwitch->Add(std::move(pageBuilt));
@@ -214,7 +216,9 @@ bool CMainWnd::BuildDeviceUi(int row, const DeviceEntry& entry) {
     selector->LinkDevice(device);
     selector->SetMainWindow(m_handle, row);
     selector->SetWindowActiveQuery([this] { return m_windowActive; });
-    device->SetHostLighting(m_hostLighting != 0);
+    // Devices start with host lighting on; only an earlier "off" needs telling.
+    if (m_hostLighting == 0)
+        device->SetHostLighting(false);
 
     m_kindUis[row] = {device, selector, power};
     platform::TraceF("MAIN_WND built the %s page", kind.kindName);

@@ -10,6 +10,7 @@
 
 #include "app/app_messages.h"
 #include "app/control_registry.h"
+#include "app/device_fixture_skin.h"
 #include "app/main_wnd.h"
 #include "devices/norvalis_usb_device.h"
 #include "platform/registered_messages.h"
@@ -33,48 +34,12 @@ constexpr int kKeyboardRow = 1;
 constexpr int kMousepadRow = 2;
 constexpr int kHeadsetRow = 3;
 
-// Small layouts of our own for the selector item, the power item and the
-// device pages, carrying the control names the window relies on.
-void WriteFile(const fs::path& path, std::string_view text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << text;
-}
-
-void WriteFixtureLayouts(const fs::path& skin) {
-    WriteFile(skin / "XML/CustomControlXML/DeviceOption.xml", R"(<DeviceOption width="140">
-  <Option name="device_select" width="64"/>
-  <Option name="synchro_device_select" width="16"/>
-  <Label name="device_select_name" width="60"/>
-</DeviceOption>)");
-    WriteFile(skin / "XML/CustomControlXML/MpDevicePower.xml", R"(<MpDevicePower>
-  <HorizontalLayout name="device_power_Layout">
-    <Label name="device_power_value" width="40"/>
-    <Control name="device_wuxian_logo" width="16"/>
-    <Control name="device_power_status" width="16"/>
-    <Progress name="device_Power_progress" width="40"/>
-  </HorizontalLayout>
-  <Control name="device_phone_type" width="16"/>
-</MpDevicePower>)");
-    const char* pages[][2] = {{"mousedevice.xml", "NorvalisMouseDevice"},
-                              {"keyboarddevice.xml", "NorvalisKeyboardDevice"},
-                              {"mousepaddevice.xml", "NorvalisMousePadDevice"},
-                              {"do6533device.xml", "NorvalisDO6533Device"}};
-    for (const auto& page : pages) {
-        WriteFile(skin / "XML/DeviceXml" / page[0], std::string("<") + page[1] + R"(>
-  <SelectPanel name="picture">
-    <DeviceKeyButton name="key_0" userdata="light_0"/>
-    <DeviceKeyButton name="key_1" userdata="light_1"/>
-  </SelectPanel>
-</)" + page[1] + ">");
-    }
-}
-
 class DeviceManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // The real main layout, beside our fixture layouts.
         fs::copy(QUILLON_SKIN_DIR, skin, fs::copy_options::recursive);
-        WriteFixtureLayouts(skin);
+        testsupport::WriteDeviceFixtureLayouts(skin);
         ui::HeadlessWindowHost::SetScreenRect({0, 0, 1920, 1080});
         ui::CPaintManagerUI::SetResourcePath(skin.string() + "/");
         ASSERT_TRUE(ui::CResourceManager::GetInstance()->LoadResource("res.xml"));

@@ -36,14 +36,27 @@ bool Discovery::RunPass() {
             m_sink.OnFirstPass();
         }
     }
+    // A device's interfaces share one node: it is asked once per pass.
+    m_presentNodes.clear();
     const std::vector<DeviceEntry> entries = m_list.Entries();
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].attached != 0 && !m_scanner.Present(entries[i].path)) {
+        if (entries[i].attached != 0 && !NodePresent(entries[i].path)) {
             m_list.Release(i);
             m_sink.OnDetach(i);
         }
     }
     return true;
+}
+
+bool Discovery::NodePresent(const std::string& path) {
+    const std::string_view node = std::string_view(path).substr(0, path.find('#'));
+    for (const auto& [known, present] : m_presentNodes) {
+        if (known == node)
+            return present;
+    }
+    const bool present = m_scanner.Present(path);
+    m_presentNodes.emplace_back(std::string(node), present);
+    return present;
 }
 
 void Discovery::Run(platform::Event& stop) {

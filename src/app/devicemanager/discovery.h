@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/devicemanager/device_table.h"
@@ -57,10 +58,13 @@ public:
     void Run(platform::Event& stop);
 
 private:
+    bool NodePresent(const std::string& path);
+
     DeviceList& m_list;
     IHidScanner& m_scanner;
     IDiscoverySink& m_sink;
-    std::vector<std::string> m_paths;  // reused between passes
+    std::vector<std::string> m_paths;                          // reused between passes
+    std::vector<std::pair<std::string, bool>> m_presentNodes;  // this pass's answers
     bool m_firstPassDone = false;
 };
 
