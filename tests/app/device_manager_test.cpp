@@ -331,6 +331,55 @@ TEST_F(DeviceManagerTest, EventReportsOfTheDeviceStartTheRefreshTimer) {
     EXPECT_FALSE(pm.HasTimer(Item(kKeyboardRow), devicemanager::kTimerRefresh));
 }
 
+// A headset seen through a scanner of our own: no simulator serves one.
+class HeadsetScanner : public devicemanager::IHidScanner {
+public:
+    static constexpr const char* kPath = "none:/headset#vid_0c76&pid_1630&mi_03";
+    bool Enumerate(std::vector<std::string>& paths) override {
+        if (plugged)
+            paths.push_back(kPath);
+        return true;
+    }
+    void PathIds(const std::string&, uint16_t& vendorId, uint16_t& productId,
+                 uint16_t& interfaceNumber, uint16_t& collection) override {
+        vendorId = 0x0C76;
+        productId = 0x1630;
+        interfaceNumber = 3;
+        collection = 0;
+    }
+    std::optional<devicemanager::InterfaceDescription> Describe(const std::string&) override {
+        return devicemanager::InterfaceDescription{0x0C76, 0x1630, 0x000C, 0x01};
+    }
+    bool Present(const std::string&) override { return plugged; }
+    bool plugged = false;
+};
+
+TEST_F(DeviceManagerTest, HeadsetPageIsBuiltWhenTheFirstHeadsetArrives) {
+    HeadsetScanner scanner;
+    env.scanner = &scanner;
+    Start();
+    EXPECT_EQ(Item(kHeadsetRow), nullptr);
+    scanner.plugged = true;
+    Pass();
+    ASSERT_NE(Item(kHeadsetRow), nullptr);
+    devices::CNorvalisUSBDevice* headset = wnd->DeviceOfKind(kHeadsetRow);
+    ASSERT_NE(headset, nullptr);
+    EXPECT_EQ(headset->GetDeviceFolderName(), "HD");
+    EXPECT_EQ(headset->GetLightCount(), 13);
+    EXPECT_EQ(Item(kHeadsetRow)->GetKind(), devicemanager::kHeadset);
+    EXPECT_TRUE(Selected(kHeadsetRow));
+
+    // Gone and back: the same page serves it again.
+    scanner.plugged = false;
+    Pass();
+    EXPECT_FALSE(Shown(kHeadsetRow));
+    EXPECT_TRUE(NoticeShown());
+    scanner.plugged = true;
+    Pass();
+    EXPECT_EQ(wnd->DeviceOfKind(kHeadsetRow), headset);
+    EXPECT_TRUE(Selected(kHeadsetRow));
+}
+
 // ---- The selector item's timers on the virtual clock ----
 
 // Counts what the timers ask of the device.
