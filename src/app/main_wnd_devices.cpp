@@ -54,6 +54,10 @@ const char* KindName(int row) {
                                                                    : "unknown";
 }
 
+transport::CDeviceProtocol& Protocol(const CMainWnd& wnd, int row) {
+    return wnd.DeviceOfKind(row)->CommandProtocol();
+}
+
 }  // namespace
 
 // Discovery reports from its thread: attach and detach are sent (handled
@@ -342,7 +346,11 @@ void CMainWnd::OnDeviceDetach(uintptr_t wParam, intptr_t) {
     }
     platform::TraceF("MAIN_WND %s lost", KindName(row));
     if (entry.paired != 0 && m_deviceList.Entry(entry.pairedIndex).attached != 0) {
-        if (entry.type == devicemanager::kMouseCable)
+        // The cable went but the receiver is there: the device carries on
+        // through it. (A keyboard left on its dead cable would look connected
+        // while every write failed.)
+        if (entry.type == devicemanager::kMouseCable ||
+            (entry.type == devicemanager::kKeyboardCable && !Protocol(*this, row).IsReceiver()))
             SwitchConnection(index);
         return;
     }

@@ -219,6 +219,25 @@ TEST_F(DeviceManagerTest, MouseStaysOnItsCableAndMovesToTheReceiverWithoutDisapp
     EXPECT_FALSE(Protocol(kMouseRow).Channel2().IsOpen());
 }
 
+TEST_F(DeviceManagerTest, KeyboardLosingItsCableCarriesOnThroughItsReceiver) {
+    Start();
+    auto keyboard = Serve(sim::KeyboardModel(), "kb.sock");
+    Pass();
+    auto receiver = Serve(sim::KeyboardReceiverModel(), "kbrx.sock");
+    Pass();
+    EXPECT_FALSE(Protocol(kKeyboardRow).IsReceiver());  // stays on its cable
+    keyboard->Unplug();
+    Pass();
+    EXPECT_TRUE(Selected(kKeyboardRow));
+    EXPECT_TRUE(Protocol(kKeyboardRow).IsOpen());
+    EXPECT_TRUE(Protocol(kKeyboardRow).IsReceiver());
+    EXPECT_TRUE(Protocol(kKeyboardRow).Channel2().IsOpen());
+    receiver->Unplug();
+    Pass();
+    EXPECT_FALSE(Shown(kKeyboardRow));
+    EXPECT_FALSE(Protocol(kKeyboardRow).IsOpen());
+}
+
 TEST_F(DeviceManagerTest, ReceiverAloneKeepsItsItemHiddenUntilTheMouseAnswers) {
     Start();
     auto receiver = Serve(sim::MouseReceiverModel(), "rx.sock");
