@@ -111,6 +111,7 @@ CMainWnd::~CMainWnd() {
     m_menu.reset();
     m_endpoint.reset();
     m_workers.StopAll(m_loop);
+    RemoveDeviceUis();
     m_tray.DeleteTrayIcon();
     RemoveVirtualWnd("mainpage");
     if (ui::CResourceManager::GetInstance() != nullptr)

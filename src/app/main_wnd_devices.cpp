@@ -234,6 +234,8 @@ void CMainWnd::RemoveDeviceUis() {
     auto* selectorLayout = dynamic_cast<ui::CContainerUI*>(FindControl(kSelectorLayout));
     for (KindUi& kind : m_kindUis) {
         if (kind.device != nullptr) {
+            kind.device->SetSelectorItem(nullptr);
+            kind.device->SetPowerItem(nullptr);
             std::lock_guard io(kind.device->CommandProtocol().IoLock());
             kind.device->CommandProtocol().SetOpen(false);
             kind.device->CommandProtocol().Channel1().Close();

@@ -47,11 +47,9 @@ DeviceIcons IconsForKind(int kind, int variant) {
 
 CDeviceOptionUI::CDeviceOptionUI() = default;
 
-CDeviceOptionUI::~CDeviceOptionUI() {
-    // The device outlives nothing of ours: it must not point back at a dead item.
-    if (m_device != nullptr && m_device->GetSelectorItem() == this)
-        m_device->SetSelectorItem(nullptr);
-}
+// The main window unlinks the device before it removes an item; the window's
+// tear-down may destroy the device page first, so nothing here touches it.
+CDeviceOptionUI::~CDeviceOptionUI() = default;
 
 ui::COptionUI* CDeviceOptionUI::SelectOption() {
     return GetManager() ? GetManager()->FindSubControlAs<ui::COptionUI>(this, "device_select")
