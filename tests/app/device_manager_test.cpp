@@ -317,6 +317,11 @@ TEST_F(DeviceManagerTest, PrevAndNextStepThroughTheVisibleDevices) {
     ASSERT_TRUE(Click("device_select_prev"));
     EXPECT_TRUE(Selected(second));
     EXPECT_FALSE(Shown(kMousepadRow));  // a hidden item is never stepped to
+
+    // Choosing an item's own option makes its device the current one.
+    Item(first)->SelectOption()->Selected(true, true);
+    EXPECT_EQ(wnd->CurrentDevice(), wnd->DeviceOfKind(first));
+    EXPECT_EQ(wnd->LastRoute(), "OnDeviceSelect");
 }
 
 TEST_F(DeviceManagerTest, ShowAndHideMessagesFollowTheRules) {
