@@ -9,6 +9,12 @@ bool Discovery::RunPass() {
         m_paths.clear();
         if (!m_scanner.Enumerate(m_paths)) {
             platform::Trace("discovery: cannot list HID interfaces; device discovery ends");
+            // The window waits for the first pass to show itself: without
+            // devices it must still come up.
+            if (!m_firstPassDone) {
+                m_firstPassDone = true;
+                m_sink.OnFirstPass();
+            }
             return false;
         }
         for (const std::string& path : m_paths) {
