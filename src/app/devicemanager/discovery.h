@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -59,6 +60,8 @@ public:
 
 private:
     bool NodePresent(const std::string& path);
+    std::optional<bool> KnownNode(std::string_view node) const;
+    void RememberNode(const std::string& path, bool present);
 
     DeviceList& m_list;
     IHidScanner& m_scanner;
