@@ -391,6 +391,8 @@ TEST_F(DeviceManagerTest, HeadsetPageIsBuiltWhenTheFirstHeadsetArrives) {
     EXPECT_EQ(headset->GetDeviceFolderName(), "HD");
     EXPECT_EQ(headset->GetLightCount(), 13);
     EXPECT_EQ(Item(kHeadsetRow)->GetKind(), devicemanager::kHeadset);
+    EXPECT_TRUE(Item(kHeadsetRow)->NameLabel()->IsResourceText());
+    EXPECT_EQ(Item(kHeadsetRow)->NameLabel()->GetText(), "hd_device_name_text");
     EXPECT_TRUE(Selected(kHeadsetRow));
 
     // Gone and back: the same page serves it again.

@@ -75,8 +75,11 @@ void CDeviceOptionUI::SetKind(int kind, int variant) {
         return;
     m_icons = std::move(icons);
     ApplyIcons();
-    if (ui::CLabelUI* label = NameLabel())
+    // The name is a language text, shown in the user's language.
+    if (ui::CLabelUI* label = NameLabel()) {
+        label->SetResourceText(true);
         label->SetText(m_icons.nameText);
+    }
 }
 
 void CDeviceOptionUI::SetSynchronised(bool on) {
