@@ -106,6 +106,11 @@ void BM_IdleProgramWithAnimatedKeyboard(benchmark::State& state) {
         }
         // Start-up, the first discovery pass and the keyboard's first read.
         std::this_thread::sleep_for(std::chrono::seconds(3));
+        int early = 0;
+        if (waitpid(pid, &early, WNOHANG) == pid) {
+            state.SkipWithError("the program ended during start-up");
+            break;
+        }
         const double cpuBefore = ProcessCpuSeconds(pid);
         const std::map<std::string, double> threadsBefore = ThreadCpuSeconds(pid);
         const auto wallBefore = std::chrono::steady_clock::now();

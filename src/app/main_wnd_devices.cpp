@@ -201,8 +201,6 @@ bool CMainWnd::BuildDeviceUi(int row, const DeviceEntry& entry) {
     device->SetOptionValue(kind.optionValue);
     device->SetLightConfigName(layout.lightConfiguration);
     device->InitDevicePage();
-    // The preview runs from now on; it idles while the device is away.
-    device->StartLightThread();
 
     const int pageIndex = deviceSwitch->GetCount();
     deviceSwitch->Add(std::move(pageBuilt));
@@ -326,6 +324,9 @@ void CMainWnd::AttachCommand(size_t index, const DeviceEntry& entry, int row) {
         if (!opened)
             platform::TraceF("MAIN_WND cannot open the %s", KindName(row));
     }
+    // The preview runs while the device is there; an absent device costs nothing.
+    if (protocol.IsOpen() && !device->IsLightThreadRunning())
+        device->StartLightThread();
     if (item == nullptr)
         return;
     if (!receiver)
@@ -368,6 +369,7 @@ void CMainWnd::OnDeviceDetach(uintptr_t wParam, intptr_t) {
         KillTimer(kTimerCheckLink);
         m_linkCheckRow = -1;
     }
+    device->StopLightThread();
     HideItem(row);
 }
 

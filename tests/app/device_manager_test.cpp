@@ -140,6 +140,8 @@ TEST_F(DeviceManagerTest, KeyboardComesAndGoes) {
     EXPECT_TRUE(Protocol(kKeyboardRow).IsOpen());
     EXPECT_FALSE(Protocol(kKeyboardRow).IsReceiver());
     EXPECT_TRUE(device->IsEventCollectionOpen(devicemanager::kKeyboardCable));
+    EXPECT_TRUE(device->IsLightThreadRunning());
+    EXPECT_FALSE(wnd->DeviceOfKind(kMouseRow)->IsLightThreadRunning());  // nothing to animate
     EXPECT_EQ(device->GetIdentity().path, keyboard->CommandPath());
     // The keyboard's other collections carry the same ids and stay unclaimed.
     for (size_t i = 0; i < wnd->Devices().Size(); ++i) {
@@ -166,6 +168,7 @@ TEST_F(DeviceManagerTest, KeyboardComesAndGoes) {
     EXPECT_TRUE(NoticeShown());
     EXPECT_FALSE(Protocol(kKeyboardRow).IsOpen());
     EXPECT_FALSE(device->IsEventCollectionOpen(devicemanager::kKeyboardCable));
+    EXPECT_FALSE(device->IsLightThreadRunning());
     EXPECT_EQ(wnd->CurrentDevice(), nullptr);
     // Frames stop once the protocol is closed.
     ui.Advance(100);
