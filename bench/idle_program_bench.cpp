@@ -22,7 +22,9 @@
 #include <thread>
 
 #include "app/device_fixture_skin.h"
+#include "app/devicemanager/hid_scanner.h"
 #include "sim/simulated_device.h"
+#include "transport/hid_enumerator.h"
 
 extern char** environ;
 
@@ -132,5 +134,44 @@ void BM_IdleProgramWithAnimatedKeyboard(benchmark::State& state) {
     fs::remove_all(root);
 }
 BENCHMARK(BM_IdleProgramWithAnimatedKeyboard)->Iterations(1)->Unit(benchmark::kSecond);
+
+class NoSink : public devicemanager::IDiscoverySink {
+public:
+    void OnAttach(size_t) override {}
+    void OnDetach(size_t) override {}
+    void OnFirstPass() override {}
+};
+
+// One discovery pass with a simulated keyboard already claimed: what the
+// discovery thread spends ten times a second.
+void BM_DiscoveryPassWithSimulatedKeyboard(benchmark::State& state) {
+    char pattern[] = "/tmp/quillon-pass-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (made == nullptr) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const fs::path root(made);
+    transport::HidRoots roots;
+    roots.virtualFolder = root;
+    transport::SetHidRoots(roots);
+    {
+        auto keyboard = sim::SimulatedDevice::Serve(sim::KeyboardModel(), root / "kb.sock");
+        if (!keyboard) {
+            state.SkipWithError(keyboard.error().message.c_str());
+            return;
+        }
+        devicemanager::DeviceList list;
+        devicemanager::ChannelHidScanner scanner;
+        NoSink sink;
+        devicemanager::Discovery discovery(list, scanner, sink);
+        discovery.RunPass();  // claims the keyboard
+        for (auto _ : state)
+            discovery.RunPass();
+    }
+    transport::SetHidRoots({});
+    fs::remove_all(root);
+}
+BENCHMARK(BM_DiscoveryPassWithSimulatedKeyboard)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
