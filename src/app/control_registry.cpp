@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "app/devicemanager/device_option_ui.h"
+#include "app/devicemanager/power_item_ui.h"
 #include "controls/device_picture.h"
 #include "controls/hand_image_buttons.h"
 #include "devices/norvalis_usb_device.h"
@@ -26,8 +28,8 @@ constexpr std::array<ControlClassRow, 24> kControlClasses = {{
     {"CDeviceKeyButtonUI", &Make<ui::CDeviceKeyButtonUI>},
     {"CCloudShareListItemUI", nullptr},
     {"CUpdateInfoListItemUI", nullptr},
-    {"CDeviceOptionUI", nullptr},
-    {"CMpDevicePowerUI", nullptr},
+    {"CDeviceOptionUI", &Make<devicemanager::CDeviceOptionUI>},
+    {"CMpDevicePowerUI", &Make<devicemanager::CMpDevicePowerUI>},
     {"CComboEditContainerElementUI", nullptr},
     {"CHandImgButtonUI", &Make<ui::CHandImgButtonUI>},
     {"CHandImgSelectButtonUI", &Make<ui::CHandImgSelectButtonUI>},

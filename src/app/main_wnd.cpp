@@ -8,6 +8,7 @@
 #include "app/window_geometry.h"
 #include "controls/device_picture.h"
 #include "controls/hand_image_buttons.h"
+#include "devices/norvalis_usb_device.h"
 #include "platform/trace.h"
 #include "ui/builder.h"
 #include "ui/controls.h"
@@ -43,10 +44,12 @@ constexpr ControlTag kControlTags[] = {
     {"HandImgSelectButton", &MakeControl<ui::CHandImgSelectButtonUI>, {}},
     {"RedioMacroButton", &MakeControl<ui::CRedioMacroButtonUI>, {}},
     {"ComboEditContainerElement", nullptr, {}},
-    {"NorvalisMousePadDevice", nullptr, {}},
-    {"NorvalisDO6533Device", nullptr, {}},
-    {"NorvalisMouseDevice", nullptr, {}},
-    {"NorvalisKeyboardDevice", nullptr, {}},
+    // The device pages: each kind's class takes its row's place when it arrives;
+    // until then the device base serves the page.
+    {"NorvalisMousePadDevice", &MakeControl<devices::CNorvalisUSBDevice>, {}},
+    {"NorvalisDO6533Device", &MakeControl<devices::CNorvalisUSBDevice>, {}},
+    {"NorvalisMouseDevice", &MakeControl<devices::CNorvalisUSBDevice>, {}},
+    {"NorvalisKeyboardDevice", &MakeControl<devices::CNorvalisUSBDevice>, {}},
     {"DeviceProfile", nullptr, {}},
     {"LightControl", nullptr, {}},
     {"MagicControl", nullptr, {}},
@@ -61,6 +64,9 @@ constexpr ControlTag kControlTags[] = {
     {"MacroSetControlUI", nullptr, "XML\\CustomControlXML\\MacroControl.xml"},
     {"ShootKeySetControlUI", nullptr, "XML\\CustomControlXML\\ShootControl.xml"},
     {"VirtualSetControlUI", nullptr, "XML\\CustomControlXML\\VirtualSet.xml"},
+    // The device selector's items.
+    {"DeviceOption", &MakeControl<devicemanager::CDeviceOptionUI>, {}},
+    {"MpDevicePower", &MakeControl<devicemanager::CMpDevicePowerUI>, {}},
 };
 
 // The number after `prefix` in `name`, or -1 when the rest is not a decimal number.
@@ -105,6 +111,7 @@ CMainWnd::~CMainWnd() {
     m_menu.reset();
     m_endpoint.reset();
     m_workers.StopAll(m_loop);
+    RemoveDeviceUis();
     m_tray.DeleteTrayIcon();
     RemoveVirtualWnd("mainpage");
     if (ui::CResourceManager::GetInstance() != nullptr)
@@ -396,6 +403,7 @@ intptr_t CMainWnd::OnDestroy(bool& handled) {
         m_menu->Close(0);
     m_endpoint.reset();
     m_workers.StopAll(m_loop);
+    RemoveDeviceUis();
     m_tray.DeleteTrayIcon();
     if (m_loop != nullptr)
         m_loop->Quit(0);
@@ -432,6 +440,9 @@ intptr_t CMainWnd::OnTimer(uintptr_t id, bool& handled) {
             return 0;
         case kTimerDropTopmost:
             SetTopmost(false);
+            return 0;
+        case kTimerCheckLink:
+            OnCheckLinkTimer();
             return 0;
         default:
             handled = false;

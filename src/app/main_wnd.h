@@ -15,7 +15,10 @@
 #include <string>
 #include <string_view>
 
+#include "app/devicemanager/device_option_ui.h"
 #include "app/devicemanager/device_table.h"
+#include "app/devicemanager/discovery.h"
+#include "app/devicemanager/power_item_ui.h"
 #include "app/language_settings.h"
 #include "app/ui_backend.h"
 #include "app/worker_slots.h"
@@ -37,6 +40,10 @@ inline constexpr uintptr_t kTimerGameLighting = 1066;
 inline constexpr uintptr_t kTimerAudioQueues = 1067;
 // Ends the short stay on top after the window was raised.
 inline constexpr uintptr_t kTimerDropTopmost = 1099;
+// Asks a device newly on its receiver whether its wireless side answers.
+inline constexpr uintptr_t kTimerCheckLink = 1100;
+inline constexpr int kCheckLinkAttempts = 26;
+inline constexpr uint32_t kCheckLinkIntervalMs = 50;
 
 inline constexpr int kIconId = 107;
 inline constexpr const char* kTrayMenuSkin = "menu.xml";
@@ -72,6 +79,12 @@ struct MainWndEnvironment {
     const platform::MessageBus* bus = nullptr;
     // The language list and the saved choice; null leaves the language alone.
     LanguageSettings* language = nullptr;
+    // Where discovery looks for devices; null: the HID channel (hidraw nodes and
+    // simulated devices).
+    devicemanager::IHidScanner* scanner = nullptr;
+    // False: no discovery thread runs; the owner drives the passes on the UI
+    // thread with RunDiscoveryPass (tests on the virtual clock).
+    bool discoveryThread = true;
 };
 
 // The "mainpage" virtual window's notification map.
@@ -123,6 +136,19 @@ public:
     const ui::CTrayIcon& Tray() const { return m_tray; }
     ui::CMenuWnd* OpenMenu() const { return m_menu && m_menu->IsOpen() ? m_menu.get() : nullptr; }
     const devicemanager::DeviceList& Devices() const { return m_deviceList; }
+
+    // ---- Device manager ----
+    // One discovery pass on the UI thread (when no discovery thread runs);
+    // false once enumeration has failed.
+    bool RunDiscoveryPass();
+    // The device object, selector item and power item of a kind row; null
+    // until the kind's UI is built.
+    devices::CNorvalisUSBDevice* DeviceOfKind(int row) const;
+    devicemanager::CDeviceOptionUI* SelectorItem(int row) const;
+    devicemanager::CMpDevicePowerUI* PowerItem(int row) const;
+    devices::CNorvalisUSBDevice* CurrentDevice() const { return m_currentDevice; }
+    // What synchronised lighting was last offered (at least two visible items).
+    bool SynchronisationOffered() const { return m_syncOffered; }
 
 protected:
     intptr_t OnClose(bool& handled) override;
@@ -225,6 +251,24 @@ private:
     void OnMacroMenuItem(const ui::MenuCommand& cmd);
     void SetKeyCaptureHook(bool install);
     bool AnySelectorItemVisible() const;
+
+    // Device manager (main_wnd_devices.cpp).
+    class DiscoverySink;
+    struct KindUi {
+        devices::CNorvalisUSBDevice* device = nullptr;
+        devicemanager::CDeviceOptionUI* selector = nullptr;
+        devicemanager::CMpDevicePowerUI* power = nullptr;
+    };
+    bool BuildDeviceUi(int row, const devicemanager::DeviceEntry& entry);
+    void RemoveDeviceUis();
+    std::unique_ptr<ui::CControlUI> BuildLayout(std::string_view file);
+    void AttachCommand(size_t index, const devicemanager::DeviceEntry& entry, int row);
+    void SwitchConnection(size_t index);
+    void ShowItem(int row, bool visible, bool select);
+    void HideItem(int row);
+    int SelectedItemRow() const;
+    void OnCheckLinkTimer();
+    void OfferSynchronisation(bool offer) { m_syncOffered = offer; }
     void TellDevicesHostLighting(uint32_t flag);
     void TellDevicesWindowActive(bool active);
     void TellDevicesWindowShown(bool shown);
@@ -232,6 +276,15 @@ private:
     void RefreshDeviceTexts();
 
     MainWndEnvironment m_env;
+    std::array<KindUi, devicemanager::kDeviceKinds.size()> m_kindUis{};
+    devices::CNorvalisUSBDevice* m_currentDevice = nullptr;
+    bool m_syncOffered = false;
+    // The device whose link is being asked after a switch to its receiver.
+    int m_linkCheckRow = -1;
+    int m_linkChecksLeft = 0;
+    std::unique_ptr<devicemanager::IHidScanner> m_ownScanner;
+    std::unique_ptr<devicemanager::IDiscoverySink> m_discoverySink;
+    std::unique_ptr<devicemanager::Discovery> m_discovery;
     CMainPage m_mainPage;
     std::unique_ptr<platform::BusEndpoint> m_endpoint;
     devicemanager::DeviceList m_deviceList;

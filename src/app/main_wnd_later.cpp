@@ -1,5 +1,5 @@
 // The main window's connections to work that is not in the program yet: the
-// device manager and device pages, the commands, the hook, the audio recorder
+// device pages' settings, the commands, the hook, the audio recorder
 // and the child windows. Each handler is reached by its routing row or window
 // message already; it does nothing until its part of the program arrives.
 
@@ -20,7 +20,6 @@ void CMainWnd::OnKeyboardSettings(ui::TNotifyUI&, int) {}
 void CMainWnd::OnShootingEditor(ui::TNotifyUI&, int) {}
 void CMainWnd::OnHeadsetPanels(ui::TNotifyUI&, int) {}
 void CMainWnd::OnKeyAssignment(ui::TNotifyUI&, int) {}
-void CMainWnd::OnDeviceSelect(ui::TNotifyUI&, int) {}
 void CMainWnd::OnPageTab(ui::TNotifyUI&, int) {}
 void CMainWnd::OnLightingChange(ui::TNotifyUI&, int) {}
 void CMainWnd::OnAudioLighting(ui::TNotifyUI&, int) {}
@@ -46,31 +45,12 @@ void CMainWnd::OnLightingCommand(ui::TNotifyUI&, int) {}
 void CMainWnd::OnEqualiserCommand(ui::TNotifyUI&, int) {}
 void CMainWnd::OnProfileSpread(ui::TNotifyUI&, int) {}
 void CMainWnd::OnMacroMoveInsert(ui::TNotifyUI&, int) {}
-void CMainWnd::OnDeviceStep(ui::TNotifyUI&, int) {}
 void CMainWnd::OnAudioBackgroundOff(ui::TNotifyUI&, int) {}
 void CMainWnd::OnMusicSetting(ui::TNotifyUI&, int) {}
 void CMainWnd::SwitchToChosenProfile() {}
 void CMainWnd::RestoreGameLighting() {}
 
-// Device manager.
-void CMainWnd::BuildDeviceUis() {}
-
-void CMainWnd::StartDiscovery() {
-    // Without discovery the first pass finds nothing at once; its end shows
-    // the window, as the first real pass will.
-    PostMessage(Messages().activation.load(), 0, 0);
-}
-
-void CMainWnd::OnDeviceAttach(uintptr_t, intptr_t) {}
-void CMainWnd::OnDeviceDetach(uintptr_t, intptr_t) {}
-void CMainWnd::OnSelectorItem(uintptr_t, intptr_t) {}
-bool CMainWnd::AnySelectorItemVisible() const {
-    return false;
-}
-void CMainWnd::TellDevicesHostLighting(uint32_t) {}
-void CMainWnd::TellDevicesWindowActive(bool) {}
-void CMainWnd::TellDevicesWindowShown(bool) {}
-void CMainWnd::ClearDevicesPowerPause() {}
+// Device texts after a language switch.
 void CMainWnd::RefreshDeviceTexts() {}
 
 // Synchronised lighting.

@@ -95,7 +95,11 @@ public:
     virtual void SyncFromDevice() {}
     virtual void RefreshFromDevice() {}
     virtual void RefreshPowerStatus() {}
-    virtual bool IsLinkAlive() { return true; }
+    // On the cable a device is always reachable; through the receiver only
+    // while the receiver says its device answers.
+    virtual bool IsLinkAlive() {
+        return !m_command.IsReceiver() || (m_command.IsOpen() && m_command.CheckLink());
+    }
     virtual int LoadCurrentProfile() { return 0; }
     virtual void UpdatePage() {}
     virtual void ApplyKeyLayer() {}

@@ -141,9 +141,10 @@ constexpr uint8_t kVendorInterfaceDescriptor[] = {
     0xA1, 0x01,        // Collection (Application)
     0x85, 0x03,        //   Report ID (3)
     0x15, 0x00,        //   Logical Minimum (0)
-    0x26, 0xFF, 0x03,  //   Logical Maximum (1023)
+    // Up to 0x4FF: the media keys and the device's own event codes from 0x401.
+    0x26, 0xFF, 0x04,  //   Logical Maximum (1279)
     0x19, 0x00,        //   Usage Minimum (0)
-    0x2A, 0xFF, 0x03,  //   Usage Maximum (1023)
+    0x2A, 0xFF, 0x04,  //   Usage Maximum (1279)
     0x75, 0x10,        //   Report Size (16)
     0x95, 0x01,        //   Report Count (1)
     0x81, 0x00,        //   Input (Data, Array)

@@ -17,6 +17,7 @@
 #include "platform/trace.h"
 #include "support/temp_env.h"
 #include "support/ui_harness.h"
+#include "transport/hid_enumerator.h"
 #include "ui/controls.h"
 #include "ui/resource_manager.h"
 
@@ -109,9 +110,17 @@ protected:
         env.desktop = &desktop;
         env.bus = &*bus;
         env.language = &language;
+        // Discovery runs on the test's thread, over an empty device folder.
+        env.discoveryThread = false;
+        transport::HidRoots roots;
+        roots.hidraw = false;
+        roots.virtualFolder = tempEnv.Root() / "vhid";
+        std::filesystem::create_directories(roots.virtualFolder);
+        transport::SetHidRoots(roots);
     }
     void TearDown() override {
         wnd.reset();
+        transport::SetHidRoots({});
         ui::CResourceManager::GetInstance()->Release();
         ui::CPaintManagerUI::SetAllDPI(96);
     }
@@ -121,6 +130,8 @@ protected:
         wnd = std::make_unique<CMainWnd>(env);
         ASSERT_TRUE(wnd->Create(nullptr, "Quillon", 0x96CA0000u, 0, 0, 0, 800, 572))
             << wnd->GetBuildError();
+        ui.Advance(0);
+        ASSERT_TRUE(wnd->RunDiscoveryPass());
         ui.Advance(0);
     }
     ui::CControlUI* Find(std::string_view name) { return wnd->FindControl(name); }
@@ -154,6 +165,9 @@ TEST_F(MainWndTest, FirstActivationShowsTheWindowWithTheNoDeviceNotice) {
     EXPECT_EQ(Host().Icon(), app::kIconId);
     EXPECT_TRUE(wnd->Tray().IsVisible());
     EXPECT_EQ(wnd->Tray().GetTooltipText(), "Quillon");
+    ui.Advance(0);
+    EXPECT_FALSE(Visible());  // hidden until discovery has looked once
+    ASSERT_TRUE(wnd->RunDiscoveryPass());
     ui.Advance(0);
     EXPECT_TRUE(Visible());
     EXPECT_TRUE(trace.Contains("MAIN_WND activation"));

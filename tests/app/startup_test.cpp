@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <memory>
 
 #include "app/main_wnd.h"
 #include "app/quillon_main.h"
@@ -84,17 +86,26 @@ TEST(StartupTest, StartsAndTearsDownInOrder) {
     app::StartupOptions options;
     options.backend = &backend;
     bool shown = false;
+    std::shared_ptr<std::function<void()>> keepAlive;
     options.onWindowCreated = [&](app::CMainWnd& wnd) {
         EXPECT_EQ(wnd.GetWindowRect(), (ui::UiRect{560, 254, 1360, 826}));  // 800 x 572, centred
-        // Once the window has shown itself, the user chooses "exit".
+        // Once the first discovery pass has shown the window, the user chooses "exit".
         platform::MessageLoop* loop = ui::CPaintManagerUI::GetMessageLoop();
-        loop->PostTask([&wnd, &shown, loop] {
-            shown = wnd.IsVisible();
-            loop->PostTask([&wnd] {
-                ui::MenuCommand exit{"exit", "", ""};
-                wnd.SendMessage(ui::kMsgMenuClick, 0, reinterpret_cast<intptr_t>(&exit));
-            });
-        });
+        auto exitWhenShown = std::make_shared<std::function<void()>>();
+        *exitWhenShown = [&wnd, &shown, loop, weak = std::weak_ptr(exitWhenShown)] {
+            if (!wnd.IsVisible()) {
+                loop->PostTask([weak] {
+                    if (auto again = weak.lock())
+                        (*again)();
+                });
+                return;
+            }
+            shown = true;
+            ui::MenuCommand exit{"exit", "", ""};
+            wnd.SendMessage(ui::kMsgMenuClick, 0, reinterpret_cast<intptr_t>(&exit));
+        };
+        loop->PostTask([exitWhenShown] { (*exitWhenShown)(); });
+        keepAlive = exitWhenShown;
     };
     EXPECT_EQ(app::QuillonMain(options), 0);
     EXPECT_TRUE(shown);

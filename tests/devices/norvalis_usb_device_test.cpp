@@ -413,8 +413,8 @@ TEST_F(SimulatedDeviceTest, HostLightingIsEnabledOnlyOnACableKeyboard) {
     EXPECT_TRUE(m_keyboard->Core().HostLightingEnabled());
 }
 
-// An event collection whose usages reach the device's own event codes (0x401
-// and up; the simulated keyboard's consumer collection stops at 0x3FF).
+// An event collection of its own whose usages reach the device's event codes (0x401
+// and up), reaching further than any simulated device needs.
 constexpr uint8_t kEventDescriptor[] = {
     0x05, 0x0C,        // Usage Page (Consumer)
     0x09, 0x01,        // Usage (Consumer Control)

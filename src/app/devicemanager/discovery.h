@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/devicemanager/device_table.h"
@@ -57,10 +59,15 @@ public:
     void Run(platform::Event& stop);
 
 private:
+    bool NodePresent(const std::string& path);
+    std::optional<bool> KnownNode(std::string_view node) const;
+    void RememberNode(const std::string& path, bool present);
+
     DeviceList& m_list;
     IHidScanner& m_scanner;
     IDiscoverySink& m_sink;
-    std::vector<std::string> m_paths;  // reused between passes
+    std::vector<std::string> m_paths;                          // reused between passes
+    std::vector<std::pair<std::string, bool>> m_presentNodes;  // this pass's answers
     bool m_firstPassDone = false;
 };
 
