@@ -6,6 +6,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 san=${QUILLON_SANITIZE:-}
 if [ -n "$san" ]; then
   export QUILLON_BUILD_DIR=${QUILLON_BUILD_DIR:-$root/build-$san}
+  if [ "$san" = thread ]; then
+    export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp ${TSAN_OPTIONS:-}"
+  fi
   "$root/scripts/build.sh" -DQUILLON_SANITIZE="$san" -DQUILLON_BUILD_BENCH=OFF
 else
   export QUILLON_BUILD_DIR=${QUILLON_BUILD_DIR:-$root/build}
