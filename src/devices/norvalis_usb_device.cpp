@@ -492,11 +492,18 @@ void CNorvalisUSBDevice::EventThreadBody(platform::Event& stop, EventSlot slot) 
             stop.Wait(platform::Millis(100));
             continue;
         }
-        if (!channel.UnpackInputReport({report.data(), length}))
-            continue;
-        const std::span<const uint16_t> usages = channel.FirstInputUsageList();
-        if (!usages.empty() && usages.front() != 0)
-            OnEventUsage(usages.front(), slot);
+        // Decoding reads the channel's report items, which closing the channel
+        // clears: decode under the lock the close takes, on a channel still open.
+        uint16_t usage = 0;
+        {
+            std::lock_guard io(m_event.IoLock());
+            if (!state.open.load() || !channel.UnpackInputReport({report.data(), length}))
+                continue;
+            const std::span<const uint16_t> usages = channel.FirstInputUsageList();
+            usage = usages.empty() ? 0 : usages.front();
+        }
+        if (usage != 0)
+            OnEventUsage(usage, slot);
     }
     platform::Trace("device: event thread stopped");
 }
