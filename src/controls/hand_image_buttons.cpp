@@ -16,12 +16,10 @@ AttrResult CHandImgButtonUI::SetAttribute(std::string_view name, std::string_vie
     static const AttributeTable<C> kTable = {
         {"handimage",
          [](C& c, std::string_view v) {
-             auto parsed = ParseImageDescription(v);
-             if (!parsed)
-                 return false;
-             c.m_handImage = std::move(*parsed);
-             c.Invalidate();
-             return true;
+             return WithImage(v, [&](ImageDescription d) {
+                 c.m_handImage = std::move(d);
+                 c.Invalidate();
+             });
          }},
         {"deletenormalimage",
          [](C& c, std::string_view v) {

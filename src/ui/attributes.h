@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "ui/base.h"
+#include "ui/image.h"
 
 namespace ui {
 
@@ -57,6 +58,14 @@ bool WithColor(std::string_view v, Fn fn) {
     if (!c)
         return false;
     fn(*c);
+    return true;
+}
+template <class Fn>
+bool WithImage(std::string_view v, Fn fn) {
+    auto d = ParseImageDescription(v);
+    if (!d)
+        return false;
+    fn(std::move(*d));
     return true;
 }
 template <class Fn>

@@ -544,27 +544,15 @@ AttrResult CSliderUI::SetAttribute(std::string_view name, std::string_view value
          }},
         {"thumbimage",
          [](C& c, std::string_view v) {
-             auto d = ParseImageDescription(v);
-             if (!d)
-                 return false;
-             c.m_thumbImage = *d;
-             return true;
+             return WithImage(v, [&](ImageDescription d) { c.m_thumbImage = std::move(d); });
          }},
         {"thumbhotimage",
          [](C& c, std::string_view v) {
-             auto d = ParseImageDescription(v);
-             if (!d)
-                 return false;
-             c.m_thumbHotImage = *d;
-             return true;
+             return WithImage(v, [&](ImageDescription d) { c.m_thumbHotImage = std::move(d); });
          }},
         {"thumbpushedimage",
          [](C& c, std::string_view v) {
-             auto d = ParseImageDescription(v);
-             if (!d)
-                 return false;
-             c.m_thumbPushedImage = *d;
-             return true;
+             return WithImage(v, [&](ImageDescription d) { c.m_thumbPushedImage = std::move(d); });
          }},
         {"sendmove", [](C&, std::string_view v) { return ParseBool(v).has_value(); }},
     };
@@ -939,11 +927,7 @@ AttrResult CColorPaletteUI::SetAttribute(std::string_view name, std::string_view
          }},
         {"thumbimage",
          [](C& c, std::string_view v) {
-             auto d = ParseImageDescription(v);
-             if (!d)
-                 return false;
-             c.m_thumbImage = *d;
-             return true;
+             return WithImage(v, [&](ImageDescription d) { c.m_thumbImage = std::move(d); });
          }},
         {"selectcolor",
          [](C& c, std::string_view v) {

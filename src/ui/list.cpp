@@ -437,23 +437,19 @@ AttrResult CComboUI::SetAttribute(std::string_view name, std::string_view value)
     static const AttributeTable<C> kTable = {
         {"normalimage",
          [](C& c, std::string_view v) {
-             auto d = ParseImageDescription(v);
-             return d ? (c.m_normalImage = *d, true) : false;
+             return WithImage(v, [&](ImageDescription d) { c.m_normalImage = std::move(d); });
          }},
         {"hotimage",
          [](C& c, std::string_view v) {
-             auto d = ParseImageDescription(v);
-             return d ? (c.m_hotImage = *d, true) : false;
+             return WithImage(v, [&](ImageDescription d) { c.m_hotImage = std::move(d); });
          }},
         {"pushedimage",
          [](C& c, std::string_view v) {
-             auto d = ParseImageDescription(v);
-             return d ? (c.m_pushedImage = *d, true) : false;
+             return WithImage(v, [&](ImageDescription d) { c.m_pushedImage = std::move(d); });
          }},
         {"disabledimage",
          [](C& c, std::string_view v) {
-             auto d = ParseImageDescription(v);
-             return d ? (c.m_disabledImage = *d, true) : false;
+             return WithImage(v, [&](ImageDescription d) { c.m_disabledImage = std::move(d); });
          }},
         {"selectedid",
          [](C& c, std::string_view v) {
