@@ -12,6 +12,26 @@ IListItemUI* AsItem(CControlUI* c) {
     return dynamic_cast<IListItemUI*>(c);
 }
 
+// Lists and combos keep their rows' indices and their selected row in step
+// with insertions and removals the same way.
+void ReindexItems(CContainerUI& owner, int from) {
+    for (int i = std::max(0, from); i < owner.GetCount(); ++i) {
+        if (IListItemUI* item = AsItem(owner.GetChildAt(i)))
+            item->SetIndex(i);
+    }
+}
+
+int SelectionAfterInsert(int selected, int index) {
+    return selected >= index ? selected + 1 : selected;
+}
+
+// The row that was selected is gone: nothing is selected any more.
+int SelectionAfterRemove(int selected, int index) {
+    if (index == selected)
+        return -1;
+    return index < selected ? selected - 1 : selected;
+}
+
 // Mouse handling shared by both item kinds: a press selects (the owner sends
 // "itemclick" and "itemselect"), a double click activates.
 bool HandleItemEvent(CControlUI& self, IListItemUI& item, TEventUI& event) {
@@ -86,9 +106,8 @@ CControlUI* CListUI::AddAt(std::unique_ptr<CControlUI> control, int index) {
     if (IListItemUI* item = AsItem(control.get()))
         item->SetOwner(this);
     CControlUI* raw = CVerticalLayoutUI::AddAt(std::move(control), index);
-    if (m_curSel >= index)
-        ++m_curSel;
-    Reindex(index);
+    m_curSel = SelectionAfterInsert(m_curSel, index);
+    ReindexItems(*this, index);
     return raw;
 }
 
@@ -99,25 +118,14 @@ bool CListUI::Remove(CControlUI* control) {
     if (IListItemUI* item = AsItem(control))
         item->SetOwner(nullptr);
     CVerticalLayoutUI::Remove(control);
-    if (index == m_curSel) {
-        m_curSel = -1;
-    } else if (index < m_curSel) {
-        --m_curSel;
-    }
-    Reindex(index);
+    m_curSel = SelectionAfterRemove(m_curSel, index);
+    ReindexItems(*this, index);
     return true;
 }
 
 void CListUI::RemoveAll() {
     m_curSel = -1;
     CVerticalLayoutUI::RemoveAll();
-}
-
-void CListUI::Reindex(int from) {
-    for (int i = std::max(0, from); i < GetCount(); ++i) {
-        if (IListItemUI* item = AsItem(GetChildAt(i)))
-            item->SetIndex(i);
-    }
 }
 
 bool CListUI::SelectItem(int index, bool takeFocus, bool notify) {
@@ -250,9 +258,8 @@ CControlUI* CComboUI::AddAt(std::unique_ptr<CControlUI> control, int index) {
     if (IListItemUI* item = AsItem(control.get()))
         item->SetOwner(this);
     CControlUI* raw = CContainerUI::AddAt(std::move(control), index);
-    if (m_curSel >= index)
-        ++m_curSel;
-    Reindex(index);
+    m_curSel = SelectionAfterInsert(m_curSel, index);
+    ReindexItems(*this, index);
     return raw;
 }
 
@@ -263,12 +270,8 @@ bool CComboUI::Remove(CControlUI* control) {
     if (IListItemUI* item = AsItem(control))
         item->SetOwner(nullptr);
     CContainerUI::Remove(control);
-    if (index == m_curSel) {
-        m_curSel = -1;
-    } else if (index < m_curSel) {
-        --m_curSel;
-    }
-    Reindex(index);
+    m_curSel = SelectionAfterRemove(m_curSel, index);
+    ReindexItems(*this, index);
     Invalidate();
     return true;
 }
@@ -277,13 +280,6 @@ void CComboUI::RemoveAll() {
     m_curSel = -1;
     CContainerUI::RemoveAll();
     Invalidate();
-}
-
-void CComboUI::Reindex(int from) {
-    for (int i = std::max(0, from); i < GetCount(); ++i) {
-        if (IListItemUI* item = AsItem(GetChildAt(i)))
-            item->SetIndex(i);
-    }
 }
 
 bool CComboUI::SetItemVisible(int index, bool visible) {

@@ -76,7 +76,6 @@ public:
     AttrResult SetAttribute(std::string_view name, std::string_view value) override;
 
 private:
-    void Reindex(int from);
     void DoInit() override;
     int m_initialSel = -1;
     int m_curSel = -1;
@@ -134,7 +133,6 @@ protected:
     void DoInit() override;
 
 private:
-    void Reindex(int from);
     int m_curSel = -1;
     int m_initialSel = -1;
     bool m_dropped = false;
