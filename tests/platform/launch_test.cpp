@@ -15,7 +15,8 @@ TEST(Launch, StartsAProgramWithoutWaitingForIt) {
     testsupport::TempDir dir;
     const std::filesystem::path marker = dir.Path() / "ran";
     ASSERT_TRUE(LaunchDetached({"sh", "-c", "echo yes > \"$0\"", marker.string()}));
-    for (int i = 0; i < 500 && !ReadFile(marker); ++i) {
+    // The shell creates the file before it writes to it: wait for the content.
+    for (int i = 0; i < 500 && ReadFile(marker).value_or("").empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(ReadFile(marker).value_or(""), "yes\n");
