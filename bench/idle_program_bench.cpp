@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -32,26 +31,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// User and system CPU seconds of a process or thread, from its stat file.
-double StatCpuSeconds(const fs::path& stat) {
-    std::ifstream in(stat);
-    std::string line;
-    std::getline(in, line);
-    const size_t end = line.rfind(')');
-    if (end == std::string::npos)
-        return 0;
-    std::istringstream fields(line.substr(end + 2));
-    std::string skip;
-    for (int i = 3; i <= 13; ++i)
-        fields >> skip;
-    unsigned long long user = 0;
-    unsigned long long system = 0;
-    fields >> user >> system;
-    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-double ProcessCpuSeconds(pid_t pid) {
-    return StatCpuSeconds(fs::path("/proc") / std::to_string(pid) / "stat");
+// CPU seconds a thread has run, from its schedstat file (nanoseconds, unlike
+// the clock-tick counts of the stat file, which are too coarse for 10 seconds
+// of a nearly idle program).
+double RunSeconds(const fs::path& task) {
+    std::ifstream in(task / "schedstat");
+    unsigned long long ns = 0;
+    in >> ns;
+    return static_cast<double>(ns) / 1e9;
 }
 
 // CPU seconds per thread name (the main thread, "discovery", "light", ...).
@@ -63,9 +50,16 @@ std::map<std::string, double> ThreadCpuSeconds(pid_t pid) {
         std::ifstream comm(task.path() / "comm");
         std::string name;
         std::getline(comm, name);
-        byName[name] += StatCpuSeconds(task.path() / "stat");
+        byName[name] += RunSeconds(task.path());
     }
     return byName;
+}
+
+double Total(const std::map<std::string, double>& byName) {
+    double sum = 0;
+    for (const auto& [name, seconds] : byName)
+        sum += seconds;
+    return sum;
 }
 
 void BM_IdleProgramWithAnimatedKeyboard(benchmark::State& state) {
@@ -113,12 +107,12 @@ void BM_IdleProgramWithAnimatedKeyboard(benchmark::State& state) {
             state.SkipWithError("the program ended during start-up");
             break;
         }
-        const double cpuBefore = ProcessCpuSeconds(pid);
         const std::map<std::string, double> threadsBefore = ThreadCpuSeconds(pid);
         const auto wallBefore = std::chrono::steady_clock::now();
         std::this_thread::sleep_for(std::chrono::seconds(10));
-        const double cpu = ProcessCpuSeconds(pid) - cpuBefore;
-        for (const auto& [name, seconds] : ThreadCpuSeconds(pid)) {
+        const std::map<std::string, double> threadsAfter = ThreadCpuSeconds(pid);
+        const double cpu = Total(threadsAfter) - Total(threadsBefore);
+        for (const auto& [name, seconds] : threadsAfter) {
             const auto before = threadsBefore.find(name);
             const double used = seconds - (before != threadsBefore.end() ? before->second : 0);
             state.counters["cpu_percent_" + name] = 100.0 * used / 10.0;
