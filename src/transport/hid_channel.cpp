@@ -110,9 +110,8 @@ bool CHidChannel::PathPresent(std::string_view path) {
     const HidPathLocation loc = ParsePathLocation(path);
     const HidPathIds ids = ParseInterfacePath(path);
     if (loc.kind == HidNodeKind::Virtual) {
-        auto conn = ConnectVirtualHid(loc.node, 200);
-        return conn && conn->handshake.identity.vendorId == ids.vendorId &&
-               conn->handshake.identity.productId == ids.productId;
+        auto node = VirtualEndpointProbes::Shared().Probe(loc.node);
+        return node && node->vendorId == ids.vendorId && node->productId == ids.productId;
     }
     struct stat st {};
     if (loc.node.empty() || ::stat(loc.node.c_str(), &st) != 0) {

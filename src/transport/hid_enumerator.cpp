@@ -1,6 +1,7 @@
 #include "transport/hid_enumerator.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -230,28 +231,80 @@ platform::Result<HidNodeInfo> ReadHidrawNode(const HidRoots& roots, const std::s
     return info;
 }
 
-platform::Result<HidNodeInfo> ProbeVirtualEndpoint(const fs::path& socket) {
-    auto conn = ConnectVirtualHid(socket, 200);
-    if (!conn) {
-        return conn.error();
-    }
+namespace {
+
+constexpr size_t kMaxKeptProbes = 64;
+
+HidNodeInfo VirtualNode(const fs::path& socket, const VirtualHidHandshake& handshake) {
     HidNodeInfo info;
     info.kind = HidNodeKind::Virtual;
     info.name = socket.filename().string();
     info.node = socket.string();
-    const VirtualHidIdentity& id = conn->handshake.identity;
+    const VirtualHidIdentity& id = handshake.identity;
     info.bus = id.bus;
     info.vendorId = id.vendorId;
     info.productId = id.productId;
     info.versionNumber = id.versionNumber;
     info.interfaceNumber = id.interfaceNumber;
-    auto parsed = HidDescriptorCache::Shared().Parse(conn->handshake.descriptor);
+    auto parsed = HidDescriptorCache::Shared().Parse(handshake.descriptor);
     if (parsed) {
         info.descriptor = std::move(*parsed);
     } else {
         info.problem = parsed.error().message;
     }
     return info;
+}
+
+// Whether the far end of a kept connection is still there. Reports it sends
+// meanwhile stay unread: the server drops them once the small queue is full.
+bool StillConnected(int fd) {
+    pollfd p{fd, 0, 0};
+    int r;
+    do {
+        r = ::poll(&p, 1, 0);
+    } while (r < 0 && errno == EINTR);
+    return r == 0 || (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0);
+}
+
+}  // namespace
+
+platform::Result<HidNodeInfo> VirtualEndpointProbes::Probe(const fs::path& socket) {
+    struct stat st {};
+    std::lock_guard lock(m_mutex);
+    if (::lstat(socket.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) {
+        m_kept.erase(socket.native());
+        return Error{"no endpoint at " + socket.string(), ENOTSOCK};
+    }
+    const int64_t changedNs = int64_t{st.st_ctim.tv_sec} * 1000000000 + st.st_ctim.tv_nsec;
+    auto it = m_kept.find(socket.native());
+    if (it != m_kept.end() && it->second.device == st.st_dev && it->second.inode == st.st_ino &&
+        it->second.changedNs == changedNs && StillConnected(it->second.connection.Get())) {
+        return it->second.info;
+    }
+    if (it != m_kept.end())
+        m_kept.erase(it);
+    auto conn = ConnectVirtualHid(socket, 200);
+    if (!conn) {
+        return conn.error();
+    }
+    HidNodeInfo info = VirtualNode(socket, conn->handshake);
+    if (m_kept.size() >= kMaxKeptProbes) {
+        m_kept.clear();  // endpoints that came and went; keep the fresh ones from now on
+    }
+    m_kept.emplace(socket.native(),
+                   Kept{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                        changedNs, std::move(conn->fd), info});
+    return info;
+}
+
+size_t VirtualEndpointProbes::Size() const {
+    std::lock_guard lock(m_mutex);
+    return m_kept.size();
+}
+
+VirtualEndpointProbes& VirtualEndpointProbes::Shared() {
+    static VirtualEndpointProbes probes;
+    return probes;
 }
 
 void AppendInterfaces(const HidNodeInfo& node, std::vector<HidInterfaceInfo>& out) {
@@ -344,17 +397,19 @@ std::vector<HidNodeInfo> HidEnumerator::Nodes() {
         m_known = std::move(known);
     }
     if (m_roots.virtualEndpoints) {
-        const fs::path folder = VirtualHidFolder(m_roots);
+        // Found once: asking again would create the runtime folder every pass.
+        if (m_virtualFolder.empty()) {
+            m_virtualFolder = VirtualHidFolder(m_roots);
+        }
+        const fs::path& folder = m_virtualFolder;
         if (!folder.empty() && ListFolder(folder, names, exists)) {
             for (const std::string& name : names) {
                 const fs::path socket = folder / name;
-                struct stat st {};
-                if (::lstat(socket.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) {
-                    continue;
-                }
-                auto node = ProbeVirtualEndpoint(socket);
+                auto node = VirtualEndpointProbes::Shared().Probe(socket);
                 if (node) {
                     nodes.push_back(std::move(*node));
+                } else if (node.error().code == ENOTSOCK) {
+                    continue;  // not an endpoint, or gone since the listing
                 } else {
                     HidNodeInfo broken;
                     broken.kind = HidNodeKind::Virtual;
@@ -370,12 +425,10 @@ std::vector<HidNodeInfo> HidEnumerator::Nodes() {
 }
 
 platform::Result<std::vector<HidInterfaceInfo>> HidEnumerator::Interfaces() {
-    if (m_roots.hidraw) {
-        std::error_code ec;
-        if (fs::exists(m_roots.sysfsHidraw, ec) &&
-            ::access(m_roots.sysfsHidraw.c_str(), R_OK | X_OK) != 0) {
-            return platform::ErrnoError("cannot read " + m_roots.sysfsHidraw.string(), errno);
-        }
+    // A missing sysfs folder is a machine without hidraw, not an error.
+    if (m_roots.hidraw && ::access(m_roots.sysfsHidraw.c_str(), R_OK | X_OK) != 0 &&
+        errno != ENOENT) {
+        return platform::ErrnoError("cannot read " + m_roots.sysfsHidraw.string(), errno);
     }
     std::vector<HidInterfaceInfo> out;
     for (const HidNodeInfo& node : Nodes()) {

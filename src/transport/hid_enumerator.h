@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/result.h"
+#include "platform/unique_fd.h"
 #include "transport/hid_descriptor.h"
 #include "transport/hid_path.h"
 
@@ -115,6 +116,7 @@ private:
 
     HidRoots m_roots;
     std::unordered_map<std::string, KnownNode> m_known;
+    std::filesystem::path m_virtualFolder;
 };
 
 // Splits a node into its collections' interface paths.
@@ -123,8 +125,31 @@ void AppendInterfaces(const HidNodeInfo& node, std::vector<HidInterfaceInfo>& ou
 // Reads one hidraw node's identity and descriptor from sysfs ("hidraw3").
 platform::Result<HidNodeInfo> ReadHidrawNode(const HidRoots& roots, const std::string& name);
 
-// Reads one virtual endpoint's handshake (vendor, product, interface, version
-// and descriptor) without keeping the connection.
-platform::Result<HidNodeInfo> ProbeVirtualEndpoint(const std::filesystem::path& socket);
+// Virtual endpoints as the discovery passes see them, ten times a second. The
+// handshake connection of each endpoint is kept, so a later pass learns that
+// the endpoint is still served from one poll instead of a new connection and
+// handshake: a server that ends or unplugs hangs up, and one that comes back
+// has a new socket file.
+class VirtualEndpointProbes {
+public:
+    // The endpoint's node (vendor, product, interface, version, descriptor),
+    // from the kept connection while that is alive and the socket file is the
+    // one it was made to. Fails with ENOTSOCK where no socket is.
+    platform::Result<HidNodeInfo> Probe(const std::filesystem::path& socket);
+    // Connections kept now.
+    size_t Size() const;
+    static VirtualEndpointProbes& Shared();
+
+private:
+    struct Kept {
+        uint64_t device = 0;
+        uint64_t inode = 0;
+        int64_t changedNs = 0;
+        platform::UniqueFd connection;
+        HidNodeInfo info;
+    };
+    mutable std::mutex m_mutex;
+    std::unordered_map<std::string, Kept> m_kept;
+};
 
 }  // namespace transport

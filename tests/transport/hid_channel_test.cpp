@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -95,6 +99,73 @@ TEST_F(VirtualHidTest, EnumeratedLikeHidraw) {
     EXPECT_FALSE(CHidChannel::PathPresent(paths[3]));
     ASSERT_TRUE(channel.EnumeratePaths());
     EXPECT_EQ(channel.NextPath(), nullptr);
+}
+
+// A server made by hand: it answers exactly one connection with a handshake,
+// and can then die with or without removing its socket file.
+class OneHandshakeServer {
+public:
+    explicit OneHandshakeServer(const std::filesystem::path& path) : m_path(path) {
+        m_listen.Reset(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+        EXPECT_EQ(::bind(m_listen.Get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr),
+                  0);
+        EXPECT_EQ(::listen(m_listen.Get(), 8), 0);
+        m_thread = std::thread([this] {
+            m_host.Reset(::accept4(m_listen.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+            const std::vector<uint8_t> hello =
+                EncodeVirtualHidHandshake(kKeyboard, testdata::Bytes(testdata::kVendorNoIds));
+            (void)::send(m_host.Get(), hello.data(), hello.size(), MSG_NOSIGNAL);
+        });
+    }
+    ~OneHandshakeServer() { Join(); }
+    void Join() {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // The far end of the one connection goes; the socket file stays.
+    void DropHost() { m_host.Reset(); }
+    void StopListening() { m_listen.Reset(); }
+
+private:
+    std::filesystem::path m_path;
+    platform::UniqueFd m_listen;
+    platform::UniqueFd m_host;
+    std::thread m_thread;
+};
+
+TEST_F(VirtualHidTest, EnumerationKeepsTheHandshakeUntilTheServerGoes) {
+    const std::filesystem::path sock = m_folder / "kb.sock";
+    OneHandshakeServer server(sock);
+    const std::string path = "vhid:" + sock.string() + "#vid_320f&pid_5055&mi_01";
+    auto listed = [] {
+        CHidChannel channel;
+        EXPECT_TRUE(channel.EnumeratePaths());
+        return channel.Paths();
+    };
+    ASSERT_EQ(listed(), std::vector<std::string>{path});
+    server.Join();
+    // Later passes learn from the kept connection: this server would never
+    // answer a second one.
+    EXPECT_EQ(listed(), std::vector<std::string>{path});
+    EXPECT_TRUE(CHidChannel::PathPresent(path));
+    // A server that dies leaves its socket file behind: the endpoint is gone all the same.
+    server.DropHost();
+    EXPECT_FALSE(CHidChannel::PathPresent(path));
+    server.StopListening();
+    EXPECT_TRUE(listed().empty());
+    EXPECT_FALSE(CHidChannel::PathPresent(path));
+    std::filesystem::remove(sock);
+
+    // A new server on the same path is asked again.
+    VirtualHidEndpoint& ep = Serve(testdata::kCompositeInterface);
+    EXPECT_EQ(listed().size(), 4u);
+    EXPECT_TRUE(CHidChannel::PathPresent(ep.InterfacePath(1)));
+    ep.Unplug();
+    EXPECT_TRUE(listed().empty());
+    EXPECT_FALSE(CHidChannel::PathPresent(ep.InterfacePath(1)));
 }
 
 TEST_F(VirtualHidTest, OpenDescribesTheCollection) {
