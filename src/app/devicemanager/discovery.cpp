@@ -90,13 +90,13 @@ bool Discovery::NodePresent(const std::string& path) {
 }
 
 void Discovery::Run(platform::Event& stop) {
-    while (!stop.Wait(platform::Millis(1))) {
-        if (!RunPass()) {
-            return;
-        }
-        if (stop.Wait(kPassInterval)) {
-            break;
-        }
+    // One wait per pass: the pause between passes is also where a stop is seen.
+    if (!stop.IsSet()) {
+        do {
+            if (!RunPass()) {
+                return;
+            }
+        } while (!stop.Wait(kPassInterval));
     }
     platform::Trace("discovery: thread ends");
 }
