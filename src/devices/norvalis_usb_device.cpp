@@ -174,6 +174,19 @@ void CNorvalisUSBDevice::SetHostLighting(bool on) {
     }
 }
 
+void CNorvalisUSBDevice::WakeLightThread() {
+    // Taken here, like the first tick, so a clock that moves on before the
+    // thread wakes still counts that tick.
+    m_lightResumeTickUs.store(platform::NextTickUs(platform::CurrentClock().NowUs()));
+    m_lightWake.Set();
+}
+
+void CNorvalisUSBDevice::SetWindowShown(bool on) {
+    m_windowShown.store(on);
+    if (on)
+        WakeLightThread();
+}
+
 // ---- Lighting parameters
 
 void CNorvalisUSBDevice::SetLightParams(const profiles::LightModeRecord& record) {
@@ -393,6 +406,14 @@ void CNorvalisUSBDevice::LightThreadBody(platform::Event& stop, int64_t firstTic
             if (!clock.WaitUntil(clock.NowUs() + kClosedIdleUs, &stop))
                 break;
             nextTick = platform::NextTickUs(clock.NowUs());
+            continue;
+        }
+        if (!LightFramesWanted()) {
+            // Nobody sees the frames: rest until the window is back (or the
+            // device starts taking them), then go on from the next tick.
+            if (platform::WaitForAny({&stop, &m_lightWake}, platform::kInfinite) == 0)
+                break;
+            nextTick = m_lightResumeTickUs.load();
             continue;
         }
         if (!clock.WaitUntil(nextTick, &stop))

@@ -162,6 +162,10 @@ public:
     // host drives its lights (every time: after a resume the keyboard needs it again).
     void SetHostLighting(bool on);
     void SetWindowActive(bool on) { m_windowActive.store(on); }
+    // Whether the main window is on screen. Unlike the window-active flag it
+    // stays set while the pointer is elsewhere. While it is clear and the
+    // device does not take the frames itself, the light thread rests.
+    void SetWindowShown(bool on);
     void SetSynchronised(bool on) { m_synchronised.store(on); }
 
     // ---- Accessors ----
@@ -187,6 +191,10 @@ public:
     bool IsPowerStatusPaused() const { return m_powerPaused.load(); }
     bool IsHostLighting() const { return m_hostLighting.load(); }
     bool IsWindowActive() const { return m_windowActive.load(); }
+    bool IsWindowShown() const { return m_windowShown.load(); }
+    // Whether anybody takes the light frames: the window's picture or the
+    // device itself.
+    bool LightFramesWanted() const { return IsWindowShown() || StreamsLightFrames(); }
     bool IsSynchronised() const { return m_synchronised.load(); }
     // Null where the picture has no button of that number.
     ui::CDeviceKeyButtonUI* GetKeyButton(int index) const;
@@ -208,7 +216,8 @@ public:
     // ---- Threads ----
     // The light thread: it sleeps to the next timer tick, counts ticks per
     // effect step by the speed level, steps the current effect and hands the
-    // frame to the device. While the command protocol is closed it idles.
+    // frame to the device. While the command protocol is closed it idles;
+    // while nobody sees its frames (SetWindowShown) it rests.
     void StartLightThread();
     void StopLightThread();
     bool IsLightThreadRunning() const { return m_lightThread.Running(); }
@@ -244,6 +253,11 @@ protected:
     virtual void StepCurrentEffect();
     // The device frame after each pass (light thread); the base sends nothing.
     virtual void SendLightFrame(std::span<const uint8_t> /*frame*/) {}
+    // Whether the device takes the light thread's frames now (host-driven
+    // lighting); a device that does keeps animating with the window hidden.
+    // A class whose answer turns true calls WakeLightThread.
+    virtual bool StreamsLightFrames() const { return false; }
+    void WakeLightThread();
 
     // Event thread hook: the first usage of each input report (never 0).
     // The base asks the selector item to re-read the device on 0x401 and 0x402.
@@ -310,6 +324,7 @@ private:
 
     std::atomic<bool> m_hostLighting{true};
     std::atomic<bool> m_windowActive{true};
+    std::atomic<bool> m_windowShown{true};
     std::atomic<bool> m_wirelessCapable{false};
     std::atomic<bool> m_powerPaused{false};
     devicemanager::DeviceEntry m_identity;
@@ -321,6 +336,9 @@ private:
     size_t m_presentedFrameSize = 0;
 
     platform::WorkerThread m_lightThread;
+    platform::Event m_lightWake{platform::Event::ResetMode::Auto};
+    // The tick a resting light thread goes on from, taken by whoever wakes it.
+    std::atomic<int64_t> m_lightResumeTickUs{0};
     std::atomic<uint64_t> m_lightPasses{0};
     std::array<EventChannel, 2> m_eventChannels;
 

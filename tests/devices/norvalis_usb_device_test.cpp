@@ -67,8 +67,14 @@ public:
     std::atomic<int> steps{0};
     std::atomic<int> frames{0};
     std::atomic<size_t> frameBytes{0};
+    std::atomic<bool> streams{false};
+    void StartStreaming() {
+        streams.store(true);
+        WakeLightThread();
+    }
 
 protected:
+    bool StreamsLightFrames() const override { return streams.load(); }
     void StepCurrentEffect() override {
         steps.fetch_add(1);
         CNorvalisUSBDevice::StepCurrentEffect();
@@ -563,6 +569,36 @@ TEST_F(LightThreadTest, StopsWhileTheClockStandsStill) {
     m_device.StopLightThread();
     EXPECT_FALSE(m_device.IsLightThreadRunning());
     EXPECT_EQ(m_device.steps.load(), 0);
+}
+
+TEST_F(LightThreadTest, RestsWhileNobodySeesTheFrames) {
+    m_device.CommandProtocol().SetOpen(true);
+    m_device.SetWindowShown(false);
+    m_device.StartLightThread();
+    m_clock.AdvanceUs(20 * platform::kTimerTickUs);
+    EXPECT_EQ(m_device.LightPasses(), 0u);
+
+    // Shown again: the animation goes on from the next tick.
+    m_device.SetWindowShown(true);
+    Tick();
+    Tick();
+    // Hidden while waiting for a tick: at most that one pass, then rest.
+    m_device.SetWindowShown(false);
+    const uint64_t passes = m_device.LightPasses();
+    m_clock.AdvanceUs(20 * platform::kTimerTickUs);
+    EXPECT_LE(m_device.LightPasses(), passes + 1);
+
+    // A device that takes the frames itself keeps them coming.
+    m_device.StartStreaming();
+    Tick();
+    Tick();
+    EXPECT_GT(m_device.frames.load(), 0);
+
+    // A resting thread still stops at once.
+    m_device.streams.store(false);
+    m_clock.AdvanceUs(platform::kTimerTickUs);
+    m_device.StopLightThread();
+    EXPECT_FALSE(m_device.IsLightThreadRunning());
 }
 
 TEST_F(LightThreadTest, ClosedDeviceIdlesAndResumesWhenOpened) {
