@@ -193,7 +193,6 @@ void CMainWnd::OnWindowInit() {
     StartSyncLighting();
     PrepareAudioFiles();
     SetTimer(kTimerFitWindow, 100, platform::TimerMode::OneShot);
-    SetTimer(kTimerAudioQueues, 100, platform::TimerMode::Repeating);
 }
 
 void CMainWnd::Notify(ui::TNotifyUI& msg) {
@@ -436,6 +435,7 @@ intptr_t CMainWnd::OnTimer(uintptr_t id, bool& handled) {
             if (m_audioDataPending && m_pm.NowMs() - m_audioDataMs > 500) {
                 DropAudioQueues();
                 m_audioDataPending = false;
+                KillTimer(kTimerAudioQueues);
             }
             return 0;
         case kTimerDropTopmost:
@@ -469,20 +469,27 @@ intptr_t CMainWnd::OnCopyData(const platform::CopyDataBlock* block) {
         case kCopyDataSpectrum:
             if (!take(m_spectrum, "spectrum"))
                 return 0;
-            m_audioDataPending = true;
-            m_audioDataMs = m_pm.NowMs();
+            NoteAudioData();
             ProcessSpectrum();
             return 1;
         case kCopyDataBands:
             if (!take(m_bands, "band"))
                 return 0;
-            m_audioDataPending = true;
-            m_audioDataMs = m_pm.NowMs();
+            NoteAudioData();
             HandBandsToKeyboard();
             return 1;
         default:
             return 0;
     }
+}
+
+void CMainWnd::NoteAudioData() {
+    // The queue timer runs only while audio data flows, so an idle window is
+    // not woken ten times a second for nothing.
+    if (!m_audioDataPending)
+        SetTimer(kTimerAudioQueues, 100, platform::TimerMode::Repeating);
+    m_audioDataPending = true;
+    m_audioDataMs = m_pm.NowMs();
 }
 
 void CMainWnd::OnPowerBroadcast(uintptr_t event) {

@@ -272,6 +272,7 @@ private:
     void TellDevicesHostLighting(uint32_t flag);
     void TellDevicesWindowActive(bool active);
     void TellDevicesWindowShown(bool shown);
+    void NoteAudioData();
     void ClearDevicesPowerPause();
     void RefreshDeviceTexts();
 

@@ -472,13 +472,18 @@ TEST_F(MainWndTest, TrayMenuOpensBesideThePanelAndItsExitEndsTheProgram) {
 
 TEST_F(MainWndTest, WindowTimersRunOnTheirClock) {
     Start();
-    // 1067 drops the audio queues once data stopped for more than 500 ms.
+    // 1067 drops the audio queues once data stopped for more than 500 ms; it
+    // runs only while data flows.
+    EXPECT_FALSE(ui.Loop().HasTimer(wnd->GetHWND(), app::kTimerAudioQueues));
     EXPECT_EQ(SendCopyData(app::kCopyDataSpectrum, 2000), 1);
     EXPECT_TRUE(wnd->AudioDataPending());
+    ui.Advance(300);
+    EXPECT_EQ(SendCopyData(app::kCopyDataSpectrum, 2000), 1);
     ui.Advance(500);
     EXPECT_TRUE(wnd->AudioDataPending());
     ui.Advance(100);
     EXPECT_FALSE(wnd->AudioDataPending());
+    EXPECT_FALSE(ui.Loop().HasTimer(wnd->GetHWND(), app::kTimerAudioQueues));
 
     // 1055 follows a choice in the profile combo 400 ms later, once.
     ui::CControlUI combo;
@@ -490,7 +495,6 @@ TEST_F(MainWndTest, WindowTimersRunOnTheirClock) {
     EXPECT_TRUE(ui.Loop().HasTimer(wnd->GetHWND(), app::kTimerProfileSwitch));
     ui.Advance(400);
     EXPECT_FALSE(ui.Loop().HasTimer(wnd->GetHWND(), app::kTimerProfileSwitch));
-    EXPECT_TRUE(ui.Loop().HasTimer(wnd->GetHWND(), app::kTimerAudioQueues));
     EXPECT_FALSE(ui.Loop().HasTimer(wnd->GetHWND(), app::kTimerFitWindow));
 }
 
