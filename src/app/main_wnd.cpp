@@ -257,6 +257,14 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
 
 // Window messages.
 
+intptr_t CMainWnd::HandleMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+    const intptr_t result = ui::WindowImplBase::HandleMessage(msg, wParam, lParam);
+    // Whichever message showed, hid or minimised the window, the devices learn
+    // whether their pictures can be seen.
+    TellDevicesWindowShown(IsVisible() && !IsMinimized());
+    return result;
+}
+
 intptr_t CMainWnd::HandleCustomMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam,
                                        bool& handled) {
     handled = true;
@@ -519,13 +527,11 @@ void CMainWnd::OnTrayIcon(intptr_t mouseMsg) {
         CloseChildWindows();
         if (IsVisible() && !IsMinimized()) {
             Host().Show(ui::ShowState::Hidden, false);
-            TellDevicesWindowShown(false);
         } else {
             FitToMonitor();
             SendMessage(ui::kMsgSysCommand, ui::kScRestore, 0);
             RaiseBriefly();
             m_pm.Invalidate();
-            TellDevicesWindowShown(true);
         }
     } else if (mouseMsg == ui::kMsgRButtonUp) {
         SetTimer(kTimerTrayMenu, 10, platform::TimerMode::OneShot);
@@ -685,7 +691,6 @@ void CMainWnd::OnNothing(ui::TNotifyUI&, int) {}
 void CMainWnd::OnCloseButton(ui::TNotifyUI&, int) {
     CloseChildWindows();
     HideMainWindow();
-    TellDevicesWindowShown(false);
 }
 
 void CMainWnd::OnMinimizeButton(ui::TNotifyUI&, int) {

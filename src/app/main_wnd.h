@@ -102,6 +102,7 @@ public:
     std::unique_ptr<ui::CControlUI> CreateControl(std::string_view tag) override;
     intptr_t HandleCustomMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam,
                                  bool& handled) override;
+    intptr_t HandleMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) override;
     std::string QueryControlText(std::string_view id, std::string_view type) override;
 
     // The routing tables, in matching order.
@@ -306,6 +307,8 @@ private:
 
     uint32_t m_hostLighting = 1;
     bool m_windowActive = false;
+    // What the devices were last told about the window being on screen.
+    bool m_devicesShown = true;
     bool m_displayChanged = false;
     bool m_awake = true;
     bool m_keyCaptureHook = false;

@@ -218,9 +218,11 @@ bool CMainWnd::BuildDeviceUi(int row, const DeviceEntry& entry) {
     selector->LinkDevice(device);
     selector->SetMainWindow(m_handle, row);
     selector->SetWindowActiveQuery([this] { return m_windowActive; });
-    // Devices start with host lighting on; only an earlier "off" needs telling.
+    // Devices start with host lighting on and the window shown; only an
+    // earlier "off" needs telling.
     if (m_hostLighting == 0)
         device->SetHostLighting(false);
+    device->SetWindowShown(m_devicesShown);
 
     m_kindUis[row] = {device, selector, power};
     platform::TraceF("MAIN_WND built the %s page", kind.kindName);
@@ -599,7 +601,17 @@ void CMainWnd::TellDevicesWindowActive(bool active) {
     }
 }
 
-void CMainWnd::TellDevicesWindowShown(bool) {}
+void CMainWnd::TellDevicesWindowShown(bool shown) {
+    if (shown == m_devicesShown)
+        return;
+    m_devicesShown = shown;
+    for (int row = 0; row < static_cast<int>(m_kindUis.size()); ++row) {
+        if (devices::CNorvalisUSBDevice* device = DeviceOfKind(row))
+            device->SetWindowShown(shown);
+        if (CDeviceOptionUI* item = SelectorItem(row); item != nullptr && shown)
+            item->PresentSoon();
+    }
+}
 
 void CMainWnd::ClearDevicesPowerPause() {
     for (int row = 0; row < 2; ++row) {

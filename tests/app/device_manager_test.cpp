@@ -182,6 +182,33 @@ TEST_F(DeviceManagerTest, KeyboardComesAndGoes) {
     EXPECT_TRUE(Protocol(kKeyboardRow).IsOpen());
 }
 
+TEST_F(DeviceManagerTest, DevicesLearnWhetherTheWindowIsOnScreen) {
+    Start();
+    auto shownEverywhere = [&](bool shown) {
+        for (int row : {kMouseRow, kKeyboardRow, kMousepadRow}) {
+            if (wnd->DeviceOfKind(row)->IsWindowShown() != shown)
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(wnd->IsVisible());
+    EXPECT_TRUE(shownEverywhere(true));
+    ASSERT_TRUE(Click("closebtn"));
+    EXPECT_TRUE(shownEverywhere(false));
+    wnd->SendMessage(app::kMsgTrayIcon, app::kIconId, ui::kMsgLButtonUp);
+    EXPECT_TRUE(shownEverywhere(true));
+    wnd->SendMessage(ui::kMsgSysCommand, ui::kScMinimize, 0);
+    EXPECT_TRUE(shownEverywhere(false));
+    // A second start brings the window back, and the pictures with it.
+    wnd->PostMessage(app::Messages().activation.load(), 0, 1);
+    ui.Advance(0);
+    EXPECT_TRUE(shownEverywhere(true));
+    // Being merely inactive (the pointer elsewhere) is not being out of sight.
+    wnd->SendMessage(app::kMsgMouseLeave, 0, 0);
+    EXPECT_FALSE(wnd->DeviceOfKind(kKeyboardRow)->IsWindowActive());
+    EXPECT_TRUE(shownEverywhere(true));
+}
+
 TEST_F(DeviceManagerTest, MouseStaysOnItsCableAndMovesToTheReceiverWithoutDisappearing) {
     Start();
     auto mouse = Serve(sim::MouseModel(), "ms.sock");
@@ -418,6 +445,8 @@ public:
     void RefreshFromDevice() override { ++refreshes; }
     void RefreshPowerStatus() override { ++powerReads; }
     void PresentFrame() override { ++frames; }
+    bool StreamsLightFrames() const override { return streams; }
+    bool streams = false;
     int syncs = 0;
     int refreshes = 0;
     int powerReads = 0;
@@ -502,6 +531,48 @@ TEST_F(SelectorTimerTest, CableDeviceIsReadThenAnimatedAndItsBatteryWatched) {
     const int frames = device.frames;
     ui.Advance(500);
     EXPECT_EQ(device.frames, frames);
+}
+
+TEST_F(SelectorTimerTest, FramesSlowDownWhileNobodyTakesThem) {
+    auto served = sim::SimulatedDevice::Serve(sim::MouseModel(), folder / "ms.sock");
+    ASSERT_TRUE(served) << served.error().message;
+    Open((*served)->CommandPath(), false);
+    window->GetPaintManager().SetTimer(item, devicemanager::kTimerSync, 500);
+    ui.Advance(505);
+    ASSERT_EQ(device.frames, 1);
+
+    // The window goes away: after the frame already due, one a second.
+    device.SetWindowShown(false);
+    ui.Advance(50);
+    EXPECT_EQ(device.frames, 2);
+    ui.Advance(999);
+    EXPECT_EQ(device.frames, 2);
+    ui.Advance(1);
+    EXPECT_EQ(device.frames, 3);
+    // A device that takes the frames itself gets them at full rate from the next one.
+    device.streams = true;
+    ui.Advance(1000);
+    EXPECT_EQ(device.frames, 4);
+    ui.Advance(100);
+    EXPECT_EQ(device.frames, 6);
+    device.streams = false;
+    ui.Advance(50);
+    EXPECT_EQ(device.frames, 7);
+
+    // The window comes back: a frame at once, then every 50 ms again.
+    device.SetWindowShown(true);
+    item->PresentSoon();
+    ui.Advance(5);
+    EXPECT_EQ(device.frames, 8);
+    ui.Advance(100);
+    EXPECT_EQ(device.frames, 10);
+
+    // Before the first read there are no frames to hurry.
+    device.CommandProtocol().SetOpen(false);
+    ui.Advance(50);
+    item->PresentSoon();
+    ui.Advance(100);
+    EXPECT_EQ(device.frames, 11);
 }
 
 TEST_F(SelectorTimerTest, ReceiverDeviceIsShownOnlyWhileItAnswers) {

@@ -164,7 +164,14 @@ void CDeviceOptionUI::OnPresentFrame() {
     if (m_picturePanel != nullptr && IsItemSelected() && m_windowActive && m_windowActive())
         m_picturePanel->Invalidate();
     if (m_device->CommandProtocol().IsOpen())
-        SetTimer(kTimerPresentFrame, kPresentFramePeriodMs);
+        SetTimer(kTimerPresentFrame,
+                 m_device->LightFramesWanted() ? kPresentFramePeriodMs : kUnseenFramePeriodMs);
+}
+
+void CDeviceOptionUI::PresentSoon() {
+    // Only frames already running: the first one waits for the device's first read.
+    if (m_manager != nullptr && m_manager->HasTimer(this, kTimerPresentFrame))
+        SetTimer(kTimerPresentFrame, kFirstFrameDelayMs);
 }
 
 void CDeviceOptionUI::OnSync() {

@@ -30,6 +30,9 @@ inline constexpr uintptr_t kTimerPowerStatus = 1005;
 inline constexpr uintptr_t kTimerLink = 1007;
 
 inline constexpr uint32_t kPresentFramePeriodMs = 50;
+// While nobody sees the picture and the device takes no frames: a heartbeat
+// that notices a device starting to take them.
+inline constexpr uint32_t kUnseenFramePeriodMs = 1000;
 inline constexpr uint32_t kFirstFrameDelayMs = 5;
 inline constexpr uint32_t kSyncDelayMs = 500;
 inline constexpr uint32_t kSyncRetryMs = 3000;
@@ -100,6 +103,9 @@ public:
     int GetSelectorIndex() const { return m_selectorIndex; }
     // Whether the window is active decides whether a frame repaints the picture.
     void SetWindowActiveQuery(std::function<bool()> query) { m_windowActive = std::move(query); }
+    // The window is back on screen: frames that slowed down while it was
+    // away come at once instead of at the next heartbeat.
+    void PresentSoon();
 
     void DoEvent(ui::TEventUI& event) override;
 
