@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/messages.h"
 #include "shot.h"
 #include "support/ui_harness.h"
 #include "ui/file_dialog.h"
@@ -183,6 +184,27 @@ TEST_F(WindowHostTest, RaisingOnTopKeepsAShownWindowShown) {
     QApplication::processEvents();
     EXPECT_TRUE(w->IsVisible());
     EXPECT_TRUE(host->Widget()->isVisible());
+}
+
+TEST_F(WindowHostTest, ActivationReachesTheWindow) {
+    auto w = Open("<Control/>");
+    std::vector<uintptr_t> activations;
+    w->onMessage = [&](uint32_t msg, uintptr_t wParam, intptr_t, bool& handled) -> intptr_t {
+        if (msg == platform::kMsgActivate)
+            activations.push_back(wParam);
+        handled = false;
+        return 0;
+    };
+    QWidget* first = host->Widget();
+    auto other = Open("<Control/>");
+    other->Host().Activate();
+    QApplication::processEvents();
+    ASSERT_FALSE(first->isActiveWindow());
+    ASSERT_FALSE(activations.empty());
+    EXPECT_EQ(activations.back(), 0u);
+    w->Host().Activate();
+    QApplication::processEvents();
+    EXPECT_EQ(activations.back(), 1u);
 }
 
 TEST_F(WindowHostTest, SizeAndDpiReachTheLayout) {

@@ -15,6 +15,7 @@
 #include <QToolTip>
 #include <QWindow>
 
+#include "platform/messages.h"
 #include "ui/controls.h"
 #include "ui/menu.h"
 #include "ui/resource_manager.h"
@@ -322,8 +323,14 @@ void HostWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (m_host == nullptr)
         return;
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
-        m_host->Dispatch(kMsgKillFocus, 0, 0);
+    if (event->type() == QEvent::ActivationChange) {
+        const bool active = isActiveWindow();
+        if (!active)
+            m_host->Dispatch(kMsgKillFocus, 0, 0);
+        // The window may watch its activation (a main window repaints its
+        // device's picture only while active).
+        if (m_host != nullptr)
+            m_host->Dispatch(platform::kMsgActivate, active ? 1 : 0, 0);
     }
 }
 
