@@ -112,8 +112,7 @@ void BM_IdleProgramWithAnimatedKeyboard(benchmark::State& state) {
             break;
         }
         auto bus = platform::MessageBus::ForCurrentUser();
-        if (!bus ||
-            (minimised && !bus->Post("Quillon", ui::kMsgSysCommand, ui::kScMinimize, 0))) {
+        if (!bus || (minimised && !bus->Post("Quillon", ui::kMsgSysCommand, ui::kScMinimize, 0))) {
             state.SkipWithError("cannot reach the program's window");
             kill(pid, SIGTERM);
             waitpid(pid, nullptr, 0);

@@ -297,11 +297,6 @@ platform::Result<HidNodeInfo> VirtualEndpointProbes::Probe(const fs::path& socke
     return info;
 }
 
-size_t VirtualEndpointProbes::Size() const {
-    std::lock_guard lock(m_mutex);
-    return m_kept.size();
-}
-
 VirtualEndpointProbes& VirtualEndpointProbes::Shared() {
     static VirtualEndpointProbes probes;
     return probes;

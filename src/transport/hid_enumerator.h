@@ -136,8 +136,6 @@ public:
     // from the kept connection while that is alive and the socket file is the
     // one it was made to. Fails with ENOTSOCK where no socket is.
     platform::Result<HidNodeInfo> Probe(const std::filesystem::path& socket);
-    // Connections kept now.
-    size_t Size() const;
     static VirtualEndpointProbes& Shared();
 
 private:
@@ -148,7 +146,7 @@ private:
         platform::UniqueFd connection;
         HidNodeInfo info;
     };
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::unordered_map<std::string, Kept> m_kept;
 };
 

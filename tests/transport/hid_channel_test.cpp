@@ -1,7 +1,6 @@
 #include "transport/hid_channel.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/socket.h>
 #include <sys/un.h>
 
@@ -110,8 +109,7 @@ public:
         sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-        EXPECT_EQ(::bind(m_listen.Get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr),
-                  0);
+        EXPECT_EQ(::bind(m_listen.Get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
         EXPECT_EQ(::listen(m_listen.Get(), 8), 0);
         m_thread = std::thread([this] {
             m_host.Reset(::accept4(m_listen.Get(), nullptr, nullptr, SOCK_CLOEXEC));
