@@ -44,6 +44,15 @@ bool WithInt(std::string_view v, Fn fn) {
     fn(*i);
     return true;
 }
+// A size or a count: a whole number that is not negative.
+template <class Fn>
+bool WithCount(std::string_view v, Fn fn) {
+    auto i = ParseInt(v);
+    if (!i || *i < 0)
+        return false;
+    fn(*i);
+    return true;
+}
 template <class Fn>
 bool WithBool(std::string_view v, Fn fn) {
     auto b = ParseBool(v);

@@ -305,20 +305,10 @@ AttrResult CControlUI::SetAttribute(std::string_view name, std::string_view valu
         {"padding",
          [](C& c, std::string_view v) { return WithRect(v, [&](UiRect r) { c.SetPadding(r); }); }},
         {"width",
-         [](C& c, std::string_view v) {
-             auto i = ParseInt(v);
-             if (!i || *i < 0)
-                 return false;
-             c.SetFixedWidth(*i);
-             return true;
-         }},
+         [](C& c, std::string_view v) { return WithCount(v, [&](int i) { c.SetFixedWidth(i); }); }},
         {"height",
          [](C& c, std::string_view v) {
-             auto i = ParseInt(v);
-             if (!i || *i < 0)
-                 return false;
-             c.SetFixedHeight(*i);
-             return true;
+             return WithCount(v, [&](int i) { c.SetFixedHeight(i); });
          }},
         {"minwidth",
          [](C& c, std::string_view v) { return WithInt(v, [&](int i) { c.SetMinWidth(i); }); }},

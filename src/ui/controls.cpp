@@ -735,13 +735,7 @@ AttrResult CEditUI::SetAttribute(std::string_view name, std::string_view value) 
     using C = CEditUI;
     static const AttributeTable<C> kTable = {
         {"maxchar",
-         [](C& c, std::string_view v) {
-             auto i = ParseInt(v);
-             if (!i || *i < 0)
-                 return false;
-             c.SetMaxChar(*i);
-             return true;
-         }},
+         [](C& c, std::string_view v) { return WithCount(v, [&](int i) { c.SetMaxChar(i); }); }},
         {"numberonly",
          [](C& c, std::string_view v) { return WithBool(v, [&](bool b) { c.SetNumberOnly(b); }); }},
         {"minnumber",
@@ -918,13 +912,7 @@ AttrResult CColorPaletteUI::SetAttribute(std::string_view name, std::string_view
     using C = CColorPaletteUI;
     static const AttributeTable<C> kTable = {
         {"barheight",
-         [](C& c, std::string_view v) {
-             auto i = ParseInt(v);
-             if (!i || *i < 0)
-                 return false;
-             c.m_barHeight = *i;
-             return true;
-         }},
+         [](C& c, std::string_view v) { return WithCount(v, [&](int i) { c.m_barHeight = i; }); }},
         {"thumbimage",
          [](C& c, std::string_view v) {
              return WithImage(v, [&](ImageDescription d) { c.m_thumbImage = std::move(d); });
