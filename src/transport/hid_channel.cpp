@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "transport/virtual_hid.h"
 
@@ -66,6 +67,33 @@ int PollTimeout(Millis timeout, std::chrono::steady_clock::time_point deadline) 
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     return static_cast<int>(std::max<int64_t>(0, left.count()));
+}
+
+// Waits until the device is ready for `events` (POLLIN or POLLOUT); an error
+// when the time-out passes, the channel is closed or the device goes away.
+std::optional<Error> WaitReady(int deviceFd, int cancelFd, short events, Millis timeout,
+                               std::chrono::steady_clock::time_point deadline,
+                               const char* timedOut) {
+    for (;;) {
+        pollfd fds[2] = {{deviceFd, events, 0}, {cancelFd, POLLIN, 0}};
+        const int r = ::poll(fds, 2, PollTimeout(timeout, deadline));
+        if (r < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return ErrnoError("poll", errno);
+        }
+        if (r == 0) {
+            return Error{timedOut, ETIMEDOUT};
+        }
+        if (fds[1].revents != 0) {
+            return Error{"the channel was closed", ECANCELED};
+        }
+        if ((fds[0].revents & events) == 0) {
+            return Error{"the device went away", ENODEV};
+        }
+        return std::nullopt;
+    }
 }
 
 }  // namespace
@@ -330,25 +358,9 @@ bool CHidChannel::Read(std::span<uint8_t> buffer, size_t& transferred, Millis ti
     Error error;
     bool ok = false;
     for (;;) {
-        pollfd fds[2] = {{m_fd.Get(), POLLIN, 0}, {m_cancelFd.Get(), POLLIN, 0}};
-        const int r = ::poll(fds, 2, PollTimeout(timeout, deadline));
-        if (r < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            error = ErrnoError("poll", errno);
-            break;
-        }
-        if (r == 0) {
-            error = Error{"no report within the time-out", ETIMEDOUT};
-            break;
-        }
-        if (fds[1].revents != 0) {
-            error = Error{"the channel was closed", ECANCELED};
-            break;
-        }
-        if ((fds[0].revents & POLLIN) == 0) {
-            error = Error{"the device went away", ENODEV};
+        if (auto failed = WaitReady(m_fd.Get(), m_cancelFd.Get(), POLLIN, timeout, deadline,
+                                    "no report within the time-out")) {
+            error = std::move(*failed);
             break;
         }
         const ssize_t n =
@@ -405,25 +417,9 @@ bool CHidChannel::Write(std::span<const uint8_t> report, size_t& transferred, Mi
                   m_writeBuffer.begin() + static_cast<ptrdiff_t>(length), 0);
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         for (;;) {
-            pollfd fds[2] = {{m_fd.Get(), POLLOUT, 0}, {m_cancelFd.Get(), POLLIN, 0}};
-            const int r = ::poll(fds, 2, PollTimeout(timeout, deadline));
-            if (r < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                error = ErrnoError("poll", errno);
-                break;
-            }
-            if (r == 0) {
-                error = Error{"the device took no report within the time-out", ETIMEDOUT};
-                break;
-            }
-            if (fds[1].revents != 0) {
-                error = Error{"the channel was closed", ECANCELED};
-                break;
-            }
-            if ((fds[0].revents & POLLOUT) == 0) {
-                error = Error{"the device went away", ENODEV};
+            if (auto failed = WaitReady(m_fd.Get(), m_cancelFd.Get(), POLLOUT, timeout, deadline,
+                                        "the device took no report within the time-out")) {
+                error = std::move(*failed);
                 break;
             }
             const ssize_t n =
