@@ -212,6 +212,21 @@ void CContainerUI::PlaceFloat(CControlUI* child, const UiRect& area) {
     child->SetPos({l, t, l + child->GetFixedWidth(), t + child->GetFixedHeight()});
 }
 
+namespace {
+
+// Where a child that is given the whole area goes: inside its padding, cut
+// to its fixed size where it has one.
+UiRect WholeAreaRect(const CControlUI& item, const UiRect& area) {
+    UiRect rc = area.Deflate(item.GetPadding());
+    if (const int w = item.GetFixedWidth(); w > 0)
+        rc.right = rc.left + w;
+    if (const int h = item.GetFixedHeight(); h > 0)
+        rc.bottom = rc.top + h;
+    return rc;
+}
+
+}  // namespace
+
 UiSize CContainerUI::LayoutChildren(const UiRect& area) {
     // A plain container gives every child the whole area.
     UiSize content;
@@ -223,14 +238,7 @@ UiSize CContainerUI::LayoutChildren(const UiRect& area) {
             continue;
         }
         const UiRect pad = item->GetPadding();
-        UiRect rc = area.Deflate(pad);
-        const int w = item->GetFixedWidth();
-        const int h = item->GetFixedHeight();
-        if (w > 0)
-            rc.right = rc.left + w;
-        if (h > 0)
-            rc.bottom = rc.top + h;
-        rc = rc.Offset(-m_scrollPos.cx, -m_scrollPos.cy);
+        const UiRect rc = WholeAreaRect(*item, area).Offset(-m_scrollPos.cx, -m_scrollPos.cy);
         PlaceChild(item.get(), rc, area);
         content.cx = std::max(content.cx, rc.Width() + pad.left + pad.right);
         content.cy = std::max(content.cy, rc.Height() + pad.top + pad.bottom);
@@ -539,14 +547,7 @@ UiSize CTabLayoutUI::LayoutChildren(const UiRect& area) {
             PlaceFloat(item.get(), area);
             continue;
         }
-        const UiRect pad = item->GetPadding();
-        UiRect rc = area.Deflate(pad);
-        const int w = item->GetFixedWidth();
-        const int h = item->GetFixedHeight();
-        if (w > 0)
-            rc.right = rc.left + w;
-        if (h > 0)
-            rc.bottom = rc.top + h;
+        const UiRect rc = WholeAreaRect(*item, area);
         item->SetPos(rc);
         content = {std::max(content.cx, rc.Width()), std::max(content.cy, rc.Height())};
     }
