@@ -453,10 +453,6 @@ UiSize CHorizontalLayoutUI::LayoutChildren(const UiRect& area) {
         [&](CControlUI* c) { PlaceFloat(c, area); });
 }
 
-CControlUI* CTabLayoutUI::Add(std::unique_ptr<CControlUI> control) {
-    return AddAt(std::move(control), GetCount());
-}
-
 CControlUI* CTabLayoutUI::AddAt(std::unique_ptr<CControlUI> control, int index) {
     if (!control)
         return nullptr;

@@ -132,7 +132,6 @@ class CTabLayoutUI : public CContainerUI {
 public:
     std::string_view GetClass() const override { return "TabLayout"; }
     CControlUI* AddAt(std::unique_ptr<CControlUI> control, int index) override;
-    CControlUI* Add(std::unique_ptr<CControlUI> control) override;
     bool Remove(CControlUI* control) override;
     void RemoveAll() override;
     int GetCurSel() const { return m_curSel; }
