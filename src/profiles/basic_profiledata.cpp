@@ -14,9 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-uint8_t U8(const Json::Value& value) {
-    return static_cast<uint8_t>(json::Int(value));
-}
 uint8_t Flag(const Json::Value& value) {
     return json::Bool(value) ? 1 : 0;
 }
@@ -197,20 +194,20 @@ LightModeRecord CBasicProfiledata::GetLightInfo() {
         return m_lightInfo;
     }
     LightModeRecord r;
-    r.selectItem = U8(json::Get(info, "SelectItem"));
-    r.brightness = U8(json::Get(info, "Light"));
-    r.speed = U8(json::Get(info, "Speed"));
-    r.direction = U8(json::Get(info, "Fx"));
+    r.selectItem = json::U8(json::Get(info, "SelectItem"));
+    r.brightness = json::U8(json::Get(info, "Light"));
+    r.speed = json::U8(json::Get(info, "Speed"));
+    r.direction = json::U8(json::Get(info, "Fx"));
     r.multiColour = Flag(json::Get(info, "MultiColor"));
-    r.red = U8(json::Get(info, "Red"));
-    r.green = U8(json::Get(info, "Green"));
-    r.blue = U8(json::Get(info, "Blue"));
-    r.zzccLedMode = U8(json::Get(info, "ZZCCLedMode"));
-    r.customGroup = U8(json::Get(info, "CustomGroup"));
-    r.oldLedMode = U8(json::Get(info, "OldLedmode"));
-    r.voiceLedModeSwitch = U8(json::Get(info, "byVoiceLedmodeSwith"));
-    r.voiceLedMode = U8(json::Get(info, "byVoiceLedmode"));
-    r.voiceSensitivity = U8(json::Get(info, "byVoiceSensitivity"));
+    r.red = json::U8(json::Get(info, "Red"));
+    r.green = json::U8(json::Get(info, "Green"));
+    r.blue = json::U8(json::Get(info, "Blue"));
+    r.zzccLedMode = json::U8(json::Get(info, "ZZCCLedMode"));
+    r.customGroup = json::U8(json::Get(info, "CustomGroup"));
+    r.oldLedMode = json::U8(json::Get(info, "OldLedmode"));
+    r.voiceLedModeSwitch = json::U8(json::Get(info, "byVoiceLedmodeSwith"));
+    r.voiceLedMode = json::U8(json::Get(info, "byVoiceLedmode"));
+    r.voiceSensitivity = json::U8(json::Get(info, "byVoiceSensitivity"));
     m_lightInfo = r;
     return r;
 }
@@ -239,13 +236,13 @@ AudioLightRecord CBasicProfiledata::GetAudioLightInfo() {
     const Json::Value& info = json::Get(m_document, "AudioLightInfo");
     AudioLightRecord r;
     if (info.isObject()) {
-        r.audioMode = U8(json::Get(info, "AudioMode"));
-        r.backgroundRed = U8(json::Get(info, "BkColorR"));
-        r.backgroundGreen = U8(json::Get(info, "BkColorG"));
-        r.backgroundBlue = U8(json::Get(info, "BkColorB"));
-        r.foregroundRed = U8(json::Get(info, "FgColorR"));
-        r.foregroundGreen = U8(json::Get(info, "FgColorG"));
-        r.foregroundBlue = U8(json::Get(info, "FgColorB"));
+        r.audioMode = json::U8(json::Get(info, "AudioMode"));
+        r.backgroundRed = json::U8(json::Get(info, "BkColorR"));
+        r.backgroundGreen = json::U8(json::Get(info, "BkColorG"));
+        r.backgroundBlue = json::U8(json::Get(info, "BkColorB"));
+        r.foregroundRed = json::U8(json::Get(info, "FgColorR"));
+        r.foregroundGreen = json::U8(json::Get(info, "FgColorG"));
+        r.foregroundBlue = json::U8(json::Get(info, "FgColorB"));
         r.sevenColour = Flag(json::Get(info, "7ColorFlags"));
         r.colourType = Flag(json::Get(info, "ColorTypeFlags"));
     }
@@ -277,14 +274,14 @@ std::vector<LightModeRecord> CBasicProfiledata::GetLightList() {
         const Json::Value& light = json::At(lights, i);
         LightModeRecord r;
         if (light.isObject()) {
-            r.selectItem = U8(json::Get(light, "LEDREGMode"));
-            r.brightness = U8(json::Get(light, "LEDBrightness"));
-            r.speed = U8(json::Get(light, "LEDSpeed"));
+            r.selectItem = json::U8(json::Get(light, "LEDREGMode"));
+            r.brightness = json::U8(json::Get(light, "LEDBrightness"));
+            r.speed = json::U8(json::Get(light, "LEDSpeed"));
             r.direction = Flag(json::Get(light, "LEDDirection"));
             r.multiColour = Flag(json::Get(light, "LEDMultiColor"));
-            r.red = U8(json::Get(light, "red"));
-            r.green = U8(json::Get(light, "green"));
-            r.blue = U8(json::Get(light, "blue"));
+            r.red = json::U8(json::Get(light, "red"));
+            r.green = json::U8(json::Get(light, "green"));
+            r.blue = json::U8(json::Get(light, "blue"));
             r.present = 1;
         }
         list.push_back(r);
@@ -333,14 +330,14 @@ std::vector<LightEffectStep> CBasicProfiledata::GetLightEffectList() {
     for (uint32_t i = 0; i < count; ++i) {
         const Json::Value& step = json::At(steps, i);
         LightEffectStep s;
-        s.mode = U8(json::Get(step, "LEDREGMode"));
-        s.direction = U8(json::Get(step, "LEDDirection"));
-        s.brightness = U8(json::Get(step, "LEDBrightness"));
-        s.speed = U8(json::Get(step, "LEDSpeed"));
-        s.multiColour = U8(json::Get(step, "LEDMultiColor"));
-        s.red = U8(json::Get(step, "red"));
-        s.green = U8(json::Get(step, "green"));
-        s.blue = U8(json::Get(step, "blue"));
+        s.mode = json::U8(json::Get(step, "LEDREGMode"));
+        s.direction = json::U8(json::Get(step, "LEDDirection"));
+        s.brightness = json::U8(json::Get(step, "LEDBrightness"));
+        s.speed = json::U8(json::Get(step, "LEDSpeed"));
+        s.multiColour = json::U8(json::Get(step, "LEDMultiColor"));
+        s.red = json::U8(json::Get(step, "red"));
+        s.green = json::U8(json::Get(step, "green"));
+        s.blue = json::U8(json::Get(step, "blue"));
         s.time = static_cast<int32_t>(json::Int(json::Get(step, "Time")));
         s.cycle = static_cast<int32_t>(json::Int(json::Get(step, "Cyle")));
         m_lightEffects.push_back(s);

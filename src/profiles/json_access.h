@@ -23,6 +23,13 @@ uint32_t Size(const Json::Value& value);
 // Numbers, booleans as 0/1; anything else (null, text, containers,
 // non-finite or out-of-range reals) as 0.
 int64_t Int(const Json::Value& value);
+// Int cut to the width of a device field, as the records store them.
+inline uint8_t U8(const Json::Value& value) {
+    return static_cast<uint8_t>(Int(value));
+}
+inline uint16_t U16(const Json::Value& value) {
+    return static_cast<uint16_t>(Int(value));
+}
 // Non-zero numbers and true.
 bool Bool(const Json::Value& value);
 // Text, or empty for anything else.

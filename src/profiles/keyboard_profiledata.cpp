@@ -8,13 +8,6 @@ namespace profiles {
 
 namespace {
 
-uint16_t U16(const Json::Value& value) {
-    return static_cast<uint16_t>(json::Int(value));
-}
-uint8_t U8(const Json::Value& value) {
-    return static_cast<uint8_t>(json::Int(value));
-}
-
 bool IsGroup(int group) {
     return group >= 0 && group < kMaxCustomColourGroups;
 }
@@ -33,12 +26,12 @@ KeyboardSystemRecord CKeyboardProfiledata::GetKeyboardSystem() {
     const Json::Value& stages = json::Get(Document(), "SystemStages");
     KeyboardSystemRecord r;
     if (stages.isObject()) {
-        r.repeatRate = U16(json::Get(stages, "Repeat"));
-        r.repeatDelay = U16(json::Get(stages, "RepeatDelay"));
-        r.sixKeyFlag = U16(json::Get(stages, "Key6Flag"));
-        r.pollingRate = U16(json::Get(stages, "PollingRate"));
-        r.winKeyFlag = U16(json::Get(stages, "WFlag"));
-        r.winLockFlag = U16(json::Get(stages, "WinFlag"));
+        r.repeatRate = json::U16(json::Get(stages, "Repeat"));
+        r.repeatDelay = json::U16(json::Get(stages, "RepeatDelay"));
+        r.sixKeyFlag = json::U16(json::Get(stages, "Key6Flag"));
+        r.pollingRate = json::U16(json::Get(stages, "PollingRate"));
+        r.winKeyFlag = json::U16(json::Get(stages, "WFlag"));
+        r.winLockFlag = json::U16(json::Get(stages, "WinFlag"));
     }
     m_system = r;
     return r;
@@ -77,8 +70,9 @@ std::vector<CustomColourRecord> CKeyboardProfiledata::GetCustomColours(int group
                 SetColour(key, CustomColourRecord{});
                 continue;
             }
-            list[j] = CustomColourRecord{U8(json::Get(key, "Red")), U8(json::Get(key, "Green")),
-                                         U8(json::Get(key, "Blue")), U8(json::Get(key, "Alpha"))};
+            list[j] = CustomColourRecord{
+                json::U8(json::Get(key, "Red")), json::U8(json::Get(key, "Green")),
+                json::U8(json::Get(key, "Blue")), json::U8(json::Get(key, "Alpha"))};
         }
     }
     m_customColours = list;

@@ -8,12 +8,6 @@ namespace profiles {
 
 namespace {
 
-uint16_t U16(const Json::Value& value) {
-    return static_cast<uint16_t>(json::Int(value));
-}
-uint8_t U8(const Json::Value& value) {
-    return static_cast<uint8_t>(json::Int(value));
-}
 uint16_t Low(int32_t packed) {
     return static_cast<uint16_t>(static_cast<uint32_t>(packed));
 }
@@ -35,13 +29,13 @@ std::vector<DpiStageRecord> CMouseProfiledata::GetDpiStages() {
         for (uint32_t j = 0; j < count; ++j) {
             const Json::Value& stage = json::At(stages, j);
             const DpiStageRecord r{
-                .enabled = U8(json::Get(stage, "StageActive")),
-                .separateXY = U8(json::Get(stage, "StageXY")),
-                .dpiX = U16(json::Get(stage, "StageDPIX")),
-                .dpiY = U16(json::Get(stage, "StageDPIY")),
-                .red = U8(json::Get(stage, "StageColorR")),
-                .green = U8(json::Get(stage, "StageColorG")),
-                .blue = U8(json::Get(stage, "StageColorB")),
+                .enabled = json::U8(json::Get(stage, "StageActive")),
+                .separateXY = json::U8(json::Get(stage, "StageXY")),
+                .dpiX = json::U16(json::Get(stage, "StageDPIX")),
+                .dpiY = json::U16(json::Get(stage, "StageDPIY")),
+                .red = json::U8(json::Get(stage, "StageColorR")),
+                .green = json::U8(json::Get(stage, "StageColorG")),
+                .blue = json::U8(json::Get(stage, "StageColorB")),
             };
             if (j < m_dpiStages.size()) {
                 m_dpiStages[j] = r;
@@ -79,14 +73,14 @@ MouseSystemRecord CMouseProfiledata::GetMouseSystem() {
     const Json::Value& system = json::Get(WorkingDocument(), "SystemStages");
     MouseSystemRecord r;
     if (system.isObject()) {
-        r.doubleClickTime = U16(json::Get(system, "DoubleClickTime"));
-        r.pointerSpeed = U16(json::Get(system, "MouseSpeed"));
-        r.pointerPrecision = U16(json::Get(system, "PointerPrecision"));
-        r.scrollPage = U16(json::Get(system, "ScorllPage"));
-        r.wheelLines = U16(json::Get(system, "WheelScorlllinse"));
+        r.doubleClickTime = json::U16(json::Get(system, "DoubleClickTime"));
+        r.pointerSpeed = json::U16(json::Get(system, "MouseSpeed"));
+        r.pointerPrecision = json::U16(json::Get(system, "PointerPrecision"));
+        r.scrollPage = json::U16(json::Get(system, "ScorllPage"));
+        r.wheelLines = json::U16(json::Get(system, "WheelScorlllinse"));
         const Json::Value& report = json::Get(WorkingDocument(), "ReportStages");
         if (report.isObject()) {
-            r.reportStage = U16(json::Get(report, "StageActive"));
+            r.reportStage = json::U16(json::Get(report, "StageActive"));
         }
     }
     m_system = r;
@@ -122,9 +116,9 @@ std::vector<CorrectionPreset> CMouseProfiledata::GetCorrectionPresets() {
     for (uint32_t i = 0; i < count; ++i) {
         const Json::Value& p = json::At(presets, i);
         list.push_back(CorrectionPreset{
-            .pixelThreshold = U8(json::Get(p, "CorrectPixThresh")),
-            .minSquare = U8(json::Get(p, "CorrectMinSq")),
-            .selected = U8(json::Get(p, "CorrectSelect")),
+            .pixelThreshold = json::U8(json::Get(p, "CorrectPixThresh")),
+            .minSquare = json::U8(json::Get(p, "CorrectMinSq")),
+            .selected = json::U8(json::Get(p, "CorrectSelect")),
             .name = json::Text(json::Get(p, "CorrectName")),
         });
     }
